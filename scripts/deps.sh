@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building (and, with --tests, testing) needs.
+# Touches apt only when something is missing, so it is cheap to run every time.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev qt6-qpa-plugins libmpv-dev libx11-dev libxi-dev
+  fonts-noto-cjk fonts-arphic-ukai
+)
+if [[ "${1:-}" == "--tests" ]]; then
+  packages+=(xvfb xauth xfonts-base libxtst-dev lame imagemagick desktop-file-utils)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [[ $(id -u) -eq 0 ]] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
