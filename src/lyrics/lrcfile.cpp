@@ -1,0 +1,81 @@
+// The LRC file: the cleaned sheet as code page 936 bytes, and their atomic write to disk.
+#include "lyrics/lrcfile.h"
+
+#include "lyrics/gbkcodec.h"
+#include "lyrics/lrcwriteerror.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool isLineBreak(QChar c)
+{
+    return c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator
+        || c == QChar::LineSeparator;
+}
+
+QString withCrLfLineBreaks(const QString& text)
+{
+    QString result;
+    result.reserve(text.size() + 2);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
+        if (isLineBreak(c))
+            result += u"\r\n"_s;
+        else
+            result += c;
+    }
+    return result;
+}
+
+// Why a folder that should hold the file is not there: either it is missing, or something
+// on the way to it is a file.
+QString missingFolderReason(const QString& folder)
+{
+    QFileInfo ancestor(folder);
+    while (!ancestor.exists() && !ancestor.isRoot())
+        ancestor.setFile(ancestor.absolutePath());
+    if (ancestor.exists() && !ancestor.isDir())
+        return u"“%1”是一个文件，不是文件夹"_s.arg(ancestor.filePath());
+    return u"文件夹“%1”不存在"_s.arg(folder);
+}
+
+// The reasons a user can act on are told in Chinese; anything else (a full disk, an I/O
+// error) keeps the system's own words.
+QString failureReason(const QString& path, const QString& systemReason)
+{
+    const QFileInfo target(path);
+    const QFileInfo folder(target.absolutePath());
+    if (target.isDir())
+        return u"这是一个文件夹，不是文件"_s;
+    if (!folder.isDir())
+        return missingFolderReason(folder.filePath());
+    if (!folder.isWritable())
+        return u"没有在文件夹“%1”中写入的权限"_s.arg(folder.filePath());
+    if (target.exists() && !target.isWritable())
+        return u"文件是只读的"_s;
+    return systemReason;
+}
+
+} // namespace
+
+QByteArray lrcFileBytes(const QString& sheet)
+{
+    return encodeCodePage936(withCrLfLineBreaks(sheet) + u"\r\n"_s);
+}
+
+void writeLrcFile(const QString& path, const QByteArray& bytes)
+{
+    if (path.isEmpty())
+        throw LrcWriteError(path, u"没有给出文件名"_s);
+    QSaveFile file(path);
+    // Writing in place when the folder takes no new file would truncate the old file first.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw LrcWriteError(path, failureReason(path, file.errorString()));
+}
