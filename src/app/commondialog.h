@@ -1,0 +1,31 @@
+// A file dialog that remembers its filter and the last chosen file, as the main window's two dialogs do.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class UserPrompts;
+class QWidget;
+
+class CommonDialog : public QObject
+{
+    Q_OBJECT
+public:
+    CommonDialog(UserPrompts& prompts, QWidget* owner);
+
+    QString filter() const { return filter_; }
+    void setFilter(const QString& filter) { filter_ = filter; }
+    QString fileName() const { return fileName_; }
+
+    // Both return false when the user cancels; the file name then stays as it was.
+    bool showOpen();
+    bool showSave();
+
+private:
+    bool accept(const QString& chosen);
+
+    UserPrompts& prompts_;
+    QWidget* owner_;
+    QString filter_;
+    QString fileName_;
+};

@@ -1,0 +1,69 @@
+// The real modal boxes: Qt's file dialogs and message boxes.
+#include "app/dialogprompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString askFile(QWidget* parent, const QString& filter, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent, mode == QFileDialog::AcceptOpen ? u"打开"_s : u"另存为"_s);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilters(DialogPrompts::nameFilters(filter));
+    // No default suffix: the name is used exactly as the user chose or typed it.
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+QStringList DialogPrompts::nameFilters(const QString& filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters << u"%1 (%2)"_s.arg(parts[i], QString(parts[i + 1]).replace(u';', u' '));
+    return filters;
+}
+
+QString DialogPrompts::askOpenFile(QWidget* parent, const QString& filter)
+{
+    return askFile(parent, filter, QFileDialog::AcceptOpen);
+}
+
+QString DialogPrompts::askSaveFile(QWidget* parent, const QString& filter)
+{
+    return askFile(parent, filter, QFileDialog::AcceptSave);
+}
+
+void DialogPrompts::showMessage(QWidget* parent, const QString& text, const QString& title)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    QPointer<QMessageBox> guard(&box);
+    openMessages_.append(guard);
+    box.exec();
+    openMessages_.removeAll(guard);
+}
+
+bool DialogPrompts::dismissMessage(const QString& title)
+{
+    for (const QPointer<QMessageBox>& box : std::as_const(openMessages_)) {
+        if (box && box->windowTitle() == title) {
+            box->done(QMessageBox::Ok);
+            return true;
+        }
+    }
+    return false;
+}
+
+void DialogPrompts::showError(QWidget* parent, const QString& action, const QString& reason)
+{
+    QMessageBox box(QMessageBox::Critical, u"错误"_s, u"%1失败。"_s.arg(action), QMessageBox::Ok, parent);
+    box.setInformativeText(reason);
+    box.exec();
+}

@@ -1,0 +1,414 @@
+// The main window: the player, the transport panel, the seven-row lyric page and the sheet.
+#include "app/form1.h"
+
+#include "app/commondialog.h"
+#include "app/dialog.h"
+#include "app/sheetbox.h"
+#include "app/skin.h"
+#include "app/skinlabel.h"
+#include "app/twips.h"
+#include "app/userprompts.h"
+#include "app/weblinks.h"
+#include "app/windowcentring.h"
+#include "lyrics/lrcfile.h"
+#include "lyrics/pagecommit.h"
+#include "lyrics/sheetcleaner.h"
+#include "playback/globalkey.h"
+#include "playback/mediaplayer.h"
+#include "playback/playercontrols.h"
+#include "playback/playermedia.h"
+#include "playback/playersettings.h"
+#include "playback/positionreadout.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <exception>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const auto kPlayCaption = u"播放"_s;
+const auto kPauseCaption = u"暂停"_s;
+const auto kReadoutTitle = u"当前时刻"_s;
+const auto kSongFilter = u"Mp3文件|*.mp3"_s;
+const auto kLrcFilter = u"LRC歌词文件|*.lrc"_s;
+constexpr double kSeekStep = 1.0;
+constexpr int kVolumeStep = 5;
+constexpr int kTimerIntervalMs = 1;
+
+// The visible band of the player: between the sheet box over its top and the transport panel over its bottom.
+constexpr QRect kPlayerDisplayBand = rectFromTwips(0, 375, 10455, 945);
+
+const QStringList kBrushFontFamilies = {u"迷你简毡笔黑"_s, u"AR PL UKai CN"_s, u"Noto Sans CJK SC"_s};
+const QStringList kTitleFontFamilies = {u"微软雅黑"_s, u"Microsoft YaHei"_s, u"Noto Sans CJK SC"_s,
+                                        u"WenQuanYi Micro Hei"_s};
+
+// Where each control sits in the keyboard's tab order, as the window was designed.
+struct GridBox {
+    int element;
+    int tabIndex;
+};
+constexpr std::array<GridBox, 21> kGridTabOrder = {{
+    {1, 1}, {2, 2}, {3, 5}, {4, 4}, {5, 3}, {6, 6}, {7, 8}, {8, 7}, {9, 9},
+    {10, 14}, {11, 10}, {12, 15}, {13, 16}, {14, 17}, {15, 18}, {16, 19}, {17, 20},
+    {18, 21}, {19, 22}, {20, 23}, {21, 24},
+}};
+
+const char* const kTabIndexProperty = "tabIndex";
+
+void place(QWidget* control, const char* name, QRect twips, int tabIndex)
+{
+    control->setObjectName(QString::fromUtf8(name));
+    control->setGeometry(twips);
+    control->setProperty(kTabIndexProperty, tabIndex);
+}
+
+} // namespace
+
+Form1::Form1(UserPrompts& prompts, QWidget* parent)
+    : QWidget(parent)
+    , prompts_(prompts)
+{
+    setObjectName(u"Form1"_s);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(u"LRC晓韵星舟  v1.0 beta 测试版"_s);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    createMenus();
+    client = new QWidget(this);
+    client->setObjectName(u"client"_s);
+    client->setFixedSize(pixelsFromTwips(11220), pixelsFromTwips(7635));
+    layout->addWidget(menuBar);
+    layout->addWidget(client);
+
+    createControls();
+    setTabOrder();
+    hotkey_ = new GlobalKey(Qt::Key_F9, this);
+    connectHandlers();
+    Text1[1]->setFocus();
+    Form_Load();
+    Timer1->start();
+    Timer2->start();
+}
+
+Form1::~Form1() = default;
+
+Dialog* Form1::aboutDialog() const
+{
+    return aboutDialog_.data();
+}
+
+void Form1::createMenus()
+{
+    menuBar = new QMenuBar(this);
+    menuBar->setObjectName(u"menuBar"_s);
+    menuBar->setNativeMenuBar(false);
+
+    文件 = menuBar->addMenu(u"文件"_s);
+    文件->setObjectName(u"文件"_s);
+    载入歌曲 = 文件->addAction(u"载入歌曲"_s);
+    载入歌曲->setObjectName(u"载入歌曲"_s);
+    closeItem = 文件->addAction(u"退出程序"_s);
+    closeItem->setObjectName(u"close"_s);
+
+    帮助 = menuBar->addMenu(u"帮助"_s);
+    帮助->setObjectName(u"帮助"_s);
+    使用说明 = 帮助->addAction(u"使用说明"_s);
+    使用说明->setObjectName(u"使用说明"_s);
+    a = 帮助->addSeparator();
+    a->setObjectName(u"a"_s);
+    about = 帮助->addAction(u"关于"_s);
+    about->setObjectName(u"about"_s);
+
+    // A command on the bar itself: one click runs it, no menu opens.
+    bug = menuBar->addAction(u"反馈BUG"_s);
+    bug->setObjectName(u"bug"_s);
+}
+
+QPushButton* Form1::createButton(const char* name, const QString& caption, QRect twips, int tabIndex)
+{
+    auto* button = new QPushButton(caption, client);
+    place(button, name, twips, tabIndex);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// Created from the back to the front, so that where controls overlap the later one is drawn on top.
+void Form1::createControls()
+{
+    mp3 = new MediaPlayer(client);
+    place(mp3, "mp3", rectFromTwips(360, 120, 10455, 2175), 13);
+    mp3->setDisplayRect(kPlayerDisplayBand);
+
+    SkinLabel3 = new SkinLabel(u"对应歌词信息："_s, kBrushFontFamilies, 10.5, client);
+    place(SkinLabel3, "SkinLabel3", rectFromTwips(3240, 2400, 2775, 375), 32);
+
+    Text1[0] = new QLineEdit(client);
+    place(Text1[0], "Text1(0)", rectFromTwips(10320, 840, 180, 270), 12);
+
+    SkinLabel1 = new SkinLabel(u"歌词出现时间："_s, kBrushFontFamilies, 10.5, client);
+    place(SkinLabel1, "SkinLabel1", rectFromTwips(360, 2400, 2775, 375), 0);
+
+    Command1 = createButton("Command1", kPlayCaption, rectFromTwips(360, 1680, 1215, 495), 11);
+    createGrid();
+
+    Frame1 = new QGroupBox(u"播放控制"_s, client);
+    place(Frame1, "Frame1", rectFromTwips(2160, 1440, 4815, 855), 25);
+    Frame2 = new QGroupBox(u"音量控制"_s, client);
+    place(Frame2, "Frame2", rectFromTwips(7440, 1440, 2535, 855), 26);
+
+    Command2 = createButton("Command2", u"快进"_s, rectFromTwips(2400, 1680, 855, 495), 27);
+    Command3 = createButton("Command3", u"快退"_s, rectFromTwips(3360, 1680, 855, 495), 28);
+    SkinLabel2 = new SkinLabel(u"歌曲信息(尚未载入歌曲)"_s, kTitleFontFamilies, 9, client);
+    place(SkinLabel2, "SkinLabel2", rectFromTwips(4320, 1800, 2415, 375), 29);
+    Command4 = createButton("Command4", u"音量+"_s, rectFromTwips(7680, 1680, 975, 495), 30);
+    Command5 = createButton("Command5", u"音量-"_s, rectFromTwips(8760, 1680, 975, 495), 31);
+    Command6 = createButton("Command6", u"新一页歌词信息"_s, rectFromTwips(2640, 7080, 2055, 495), 33);
+    Command7 = createButton("Command7", u"生成LRC歌词文件"_s, rectFromTwips(5640, 7080, 2055, 495), 34);
+
+    Text2 = new SheetBox(client);
+    place(Text2, "Text2", rectFromTwips(120, 120, 11175, 375), 35);
+    Text2->setAccessibleName(u"歌词总表"_s);
+    mp3->setAccessibleName(u"播放器"_s);
+
+    for (QPushButton* transport : {Command1, Command2, Command3, Command4, Command5})
+        transport->setEnabled(false);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(u"Timer1"_s);
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(u"Timer2"_s);
+    for (QTimer* timer : {Timer1, Timer2}) {
+        timer->setInterval(kTimerIntervalMs);
+        timer->setTimerType(Qt::PreciseTimer);
+    }
+
+    CommonDialog1 = new CommonDialog(prompts_, this);
+    CommonDialog1->setObjectName(u"CommonDialog1"_s);
+    CommonDialog2 = new CommonDialog(prompts_, this);
+    CommonDialog2->setObjectName(u"CommonDialog2"_s);
+    Skin1 = new Skin(this);
+    Skin1->setObjectName(u"Skin1"_s);
+}
+
+void Form1::createGrid()
+{
+    static const std::array<QString, 3> prompts = {u"此处输入时间1"_s, u"此处输入时间2"_s, u"此处输入歌词信息"_s};
+    static const std::array<QString, 3> columnNames = {u"时间1"_s, u"时间2"_s, u"歌词"_s};
+    static const std::array<int, 3> columnLeft = {360, 1680, 3240};
+    static const std::array<int, 3> columnWidth = {1215, 1215, 7575};
+    for (const GridBox& box : kGridTabOrder) {
+        const int row = (box.element - 1) / 3;
+        const int column = (box.element - 1) % 3;
+        auto* edit = new QLineEdit(prompts[column], client);
+        edit->setAccessibleName(u"第%1行 %2"_s.arg(row + 1).arg(columnNames[column]));
+        const QByteArray name = "Text1(" + QByteArray::number(box.element) + ')';
+        place(edit, name.constData(), rectFromTwips(columnLeft[column], 2760 + 600 * row, columnWidth[column], 375),
+              box.tabIndex);
+        Text1[box.element] = edit;
+    }
+}
+
+void Form1::setTabOrder()
+{
+    QList<QWidget*> controls = client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    std::stable_sort(controls.begin(), controls.end(), [](QWidget* left, QWidget* right) {
+        return left->property(kTabIndexProperty).toInt() < right->property(kTabIndexProperty).toInt();
+    });
+    for (qsizetype i = 0; i + 1 < controls.size(); ++i)
+        QWidget::setTabOrder(controls[i], controls[i + 1]);
+}
+
+void Form1::connectHandlers()
+{
+    connect(载入歌曲, &QAction::triggered, this, &Form1::载入歌曲_Click);
+    connect(closeItem, &QAction::triggered, this, &Form1::close_Click);
+    connect(使用说明, &QAction::triggered, this, &Form1::使用说明_Click);
+    connect(about, &QAction::triggered, this, &Form1::about_Click);
+    connect(bug, &QAction::triggered, this, &Form1::bug_Click);
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
+}
+
+template <typename Body>
+void Form1::handle(const QString& action, Body&& body)
+{
+    try {
+        body();
+    } catch (const std::exception& error) {
+        prompts_.showError(this, action, QString::fromUtf8(error.what()));
+    }
+}
+
+void Form1::Form_Load()
+{
+    handle(u"启动"_s, [this] {
+        Skin1->applySkin(this);
+        mp3->setEnableContextMenu(false);
+        Text1[0]->hide();
+        adjustSize();
+        centreOnScreen(this);
+    });
+}
+
+void Form1::载入歌曲_Click()
+{
+    handle(u"载入歌曲"_s, [this] {
+        CommonDialog1->setFilter(kSongFilter);
+        if (!CommonDialog1->showOpen())
+            return;
+        const QString path = CommonDialog1->fileName();
+        // Each step is tried even when the one before failed: a song that will not open still
+        // gets its address recorded, and a title that cannot be read leaves the label as it was.
+        const auto tryStep = [](auto&& step) {
+            try {
+                step();
+            } catch (const std::exception&) {
+            }
+        };
+        tryStep([&] { mp3->setURL(path); });
+        tryStep([&] { mp3->controls().stop(); });
+        tryStep([&] { SkinLabel2->setText(mp3->currentMedia().getItemInfo(u"Title"_s)); });
+    });
+}
+
+void Form1::close_Click()
+{
+    QWidget::close();
+}
+
+void Form1::使用说明_Click()
+{
+    openWebPage();
+}
+
+void Form1::bug_Click()
+{
+    openWebPage();
+}
+
+void Form1::openWebPage()
+{
+    // The outcome is not looked at: without a browser nothing happens and the program carries on.
+    openMakerPage(this);
+}
+
+void Form1::about_Click()
+{
+    handle(u"关于"_s, [this] {
+        if (!aboutDialog_)
+            aboutDialog_ = new Dialog;
+        aboutDialog_->show();
+        aboutDialog_->raise();
+    });
+}
+
+void Form1::Command1_Click()
+{
+    handle(u"播放/暂停"_s, [this] {
+        if (Command1->text() != kPauseCaption) {
+            mp3->controls().play();
+            Command1->setText(kPauseCaption);
+            return;
+        }
+        mp3->controls().pause();
+        Command1->setText(kPlayCaption);
+        const QString readout = positionReadout(mp3->controls().currentPosition());
+        prompts_.showMessage(this, readout, kReadoutTitle);
+    });
+}
+
+void Form1::Command2_Click()
+{
+    handle(u"快进"_s, [this] {
+        mp3->controls().setCurrentPosition(mp3->controls().currentPosition() + kSeekStep);
+    });
+}
+
+void Form1::Command3_Click()
+{
+    handle(u"快退"_s, [this] {
+        mp3->controls().setCurrentPosition(mp3->controls().currentPosition() - kSeekStep);
+    });
+}
+
+void Form1::Command4_Click()
+{
+    handle(u"音量+"_s, [this] { mp3->settings().setVolume(mp3->settings().volume() + kVolumeStep); });
+}
+
+void Form1::Command5_Click()
+{
+    handle(u"音量-"_s, [this] { mp3->settings().setVolume(mp3->settings().volume() - kVolumeStep); });
+}
+
+void Form1::Command6_Click()
+{
+    QStringList grid;
+    for (int element = 1; element <= kGridBoxes; ++element)
+        grid << Text1[element]->text();
+    Text2->appendText(pageCommitText(grid));
+    for (int element = 1; element <= kGridBoxes; ++element)
+        Text1[element]->clear();
+}
+
+void Form1::Command7_Click()
+{
+    handle(u"生成LRC歌词文件"_s, [this] {
+        const QString sheet = Text2->text();
+        const QString cleaned = removeEmptyTags(sheet);
+        if (cleaned != sheet)
+            Text2->setText(cleaned);
+        const QString content = Text2->text();
+        CommonDialog2->setFilter(kLrcFilter);
+        if (!CommonDialog2->showSave())
+            return;
+        writeLrcFile(CommonDialog2->fileName(), lrcFileBytes(content));
+        prompts_.showMessage(this, u"LRC歌词文件制作成功！"_s, u"成功提示"_s);
+    });
+}
+
+void Form1::Timer1_Timer()
+{
+    if (mp3->URL().isEmpty())
+        return;
+    for (QPushButton* transport : {Command1, Command2, Command3, Command4, Command5})
+        transport->setEnabled(true);
+}
+
+void Form1::Timer2_Timer()
+{
+    // One toggle per press: only the tick at which F9 goes down counts, however long it is held.
+    const bool down = IsKeyDown();
+    const bool pressed = down && !hotkeyWasDown_;
+    hotkeyWasDown_ = down;
+    if (!pressed)
+        return;
+    // A new press while the last readout is still open closes it and resumes, so readouts never stack.
+    prompts_.dismissMessage(kReadoutTitle);
+    Command1_Click();
+}
+
+bool Form1::IsKeyDown() const
+{
+    return hotkey_->isDown();
+}

@@ -1,0 +1,103 @@
+// The main window: the player, the transport panel, the seven-row lyric page and the sheet.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+
+class CommonDialog;
+class Dialog;
+class GlobalKey;
+class MediaPlayer;
+class QAction;
+class QGroupBox;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QTimer;
+class SheetBox;
+class Skin;
+class SkinLabel;
+class UserPrompts;
+
+class Form1 : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Form1(UserPrompts& prompts, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The controls keep the names they were designed with; the tests reach them here.
+    QWidget* client;
+    QMenuBar* menuBar;
+    QMenu* 文件;
+    QAction* 载入歌曲;
+    QAction* closeItem;
+    QMenu* 帮助;
+    QAction* 使用说明;
+    QAction* a;
+    QAction* about;
+    QAction* bug;
+
+    SheetBox* Text2;
+    QPushButton* Command1;
+    QPushButton* Command2;
+    QPushButton* Command3;
+    QPushButton* Command4;
+    QPushButton* Command5;
+    QPushButton* Command6;
+    QPushButton* Command7;
+    QGroupBox* Frame1;
+    QGroupBox* Frame2;
+    SkinLabel* SkinLabel1;
+    SkinLabel* SkinLabel2;
+    SkinLabel* SkinLabel3;
+    std::array<QLineEdit*, 22> Text1;
+    MediaPlayer* mp3;
+    QTimer* Timer1;
+    QTimer* Timer2;
+    CommonDialog* CommonDialog1;
+    CommonDialog* CommonDialog2;
+    Skin* Skin1;
+
+    // The About dialog while it exists (it outlives this window if it is still open).
+    Dialog* aboutDialog() const;
+
+public Q_SLOTS:
+    void Form_Load();
+    void 载入歌曲_Click();
+    void close_Click();
+    void 使用说明_Click();
+    void about_Click();
+    void bug_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void Command7_Click();
+    void Timer1_Timer();
+    void Timer2_Timer();
+
+private:
+    void createMenus();
+    void createControls();
+    void createGrid();
+    void setTabOrder();
+    void connectHandlers();
+    QPushButton* createButton(const char* name, const QString& caption, QRect twips, int tabIndex);
+    bool IsKeyDown() const;
+    void openWebPage();
+
+    // Runs a handler's body; an operation that fails stops it there and is reported.
+    template <typename Body>
+    void handle(const QString& action, Body&& body);
+
+    UserPrompts& prompts_;
+    GlobalKey* hotkey_;
+    bool hotkeyWasDown_ = false;
+    QPointer<Dialog> aboutDialog_;
+};

@@ -1,0 +1,40 @@
+// The lyric sheet box: a plain-text editor whose text, as the program sees it, breaks lines with CR LF.
+#include "app/sheetbox.h"
+
+#include <QTextCursor>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString toEditorBreaks(QString text)
+{
+    return text.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
+}
+
+} // namespace
+
+SheetBox::SheetBox(QWidget* parent)
+    : QPlainTextEdit(parent)
+{
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+QString SheetBox::text() const
+{
+    return toPlainText().replace(u'\n', u"\r\n"_s);
+}
+
+void SheetBox::setText(const QString& text)
+{
+    setPlainText(toEditorBreaks(text));
+}
+
+void SheetBox::appendText(const QString& text)
+{
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(toEditorBreaks(text));
+}

@@ -1,0 +1,19 @@
+// The lyric sheet box: a plain-text editor whose text, as the program sees it, breaks lines with CR LF.
+#pragma once
+
+#include <QPlainTextEdit>
+
+class SheetBox : public QPlainTextEdit
+{
+    Q_OBJECT
+public:
+    explicit SheetBox(QWidget* parent = nullptr);
+
+    // The sheet with CR LF line breaks, whatever the editor stores internally.
+    QString text() const;
+    void setText(const QString& text);
+
+    // Adds text at the very end without touching what is there, so a commit onto a long
+    // sheet costs only the new lines; a last line without a break is continued.
+    void appendText(const QString& text);
+};

@@ -1,0 +1,26 @@
+// The modal questions and notices the program puts to the user, behind one seam so tests can answer them.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+class UserPrompts
+{
+public:
+    virtual ~UserPrompts() = default;
+
+    // The filters are written as "description|pattern|description|pattern…".
+    // Both return the chosen path, or an empty string when the user cancels.
+    virtual QString askOpenFile(QWidget* parent, const QString& filter) = 0;
+    virtual QString askSaveFile(QWidget* parent, const QString& filter) = 0;
+
+    // A modal box with one OK button and no icon; returns when the user closes it.
+    virtual void showMessage(QWidget* parent, const QString& text, const QString& title) = 0;
+
+    // Closes the open box of showMessage that carries this title, if there is one.
+    virtual bool dismissMessage(const QString& title) = 0;
+
+    // Reports a failed action: what the user tried and why it did not work.
+    virtual void showError(QWidget* parent, const QString& action, const QString& reason) = 0;
+};

@@ -1,0 +1,34 @@
+// Places a window in the middle of the screen, computed in twips as the program always has.
+#include "app/windowcentring.h"
+
+#include "app/twips.h"
+
+#include <QScreen>
+#include <QWidget>
+
+#include <cmath>
+
+namespace {
+
+int centredPixel(int screenPixels, int windowPixels)
+{
+    const float twips = static_cast<float>(screenPixels * kTwipsPerPixel / 2.0 - windowPixels * kTwipsPerPixel / 2.0);
+    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
+}
+
+} // namespace
+
+QPoint centredPosition(QSize screenPixels, QSize windowPixels)
+{
+    return {centredPixel(screenPixels.width(), windowPixels.width()),
+            centredPixel(screenPixels.height(), windowPixels.height())};
+}
+
+void centreOnScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen();
+    // The outer size, frame included, as the user sees the window.
+    const QRect outer = window->frameGeometry();
+    const QPoint topLeft = centredPosition(screen->geometry().size(), outer.size());
+    window->move(screen->geometry().topLeft() + topLeft);
+}

@@ -1,0 +1,33 @@
+// Answers the program's modal questions from a script and records what it showed.
+#include "scriptedprompts.h"
+
+QString ScriptedPrompts::nextAnswer(const QString& filter)
+{
+    askedFilters << filter;
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}
+
+QString ScriptedPrompts::askOpenFile(QWidget*, const QString& filter)
+{
+    return nextAnswer(filter);
+}
+
+QString ScriptedPrompts::askSaveFile(QWidget*, const QString& filter)
+{
+    return nextAnswer(filter);
+}
+
+void ScriptedPrompts::showMessage(QWidget*, const QString& text, const QString& title)
+{
+    messages.append({title, text});
+}
+
+bool ScriptedPrompts::dismissMessage(const QString&)
+{
+    return false;
+}
+
+void ScriptedPrompts::showError(QWidget*, const QString& action, const QString& reason)
+{
+    errors.append({action, reason});
+}

@@ -1,0 +1,31 @@
+// Answers the program's modal questions from a script and records what it showed.
+#pragma once
+
+#include "app/userprompts.h"
+
+#include <QList>
+#include <QStringList>
+
+struct ShownMessage {
+    QString title;
+    QString text;
+};
+
+class ScriptedPrompts : public UserPrompts
+{
+public:
+    // Answers for the next file dialogs, in order; an empty answer is a cancel.
+    QStringList fileAnswers;
+    QStringList askedFilters;
+    QList<ShownMessage> messages;
+    QList<ShownMessage> errors;
+
+    QString askOpenFile(QWidget* parent, const QString& filter) override;
+    QString askSaveFile(QWidget* parent, const QString& filter) override;
+    void showMessage(QWidget* parent, const QString& text, const QString& title) override;
+    bool dismissMessage(const QString& title) override;
+    void showError(QWidget* parent, const QString& action, const QString& reason) override;
+
+private:
+    QString nextAnswer(const QString& filter);
+};

@@ -1,0 +1,207 @@
+// The About dialog and the two web links of the main window's menus.
+#include "app/dialog.h"
+#include "app/form1.h"
+#include "app/sheetbox.h"
+#include "app/skinlabel.h"
+#include "scriptedprompts.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QTest>
+#include <QUrl>
+
+#include <clocale>
+
+using namespace Qt::StringLiterals;
+
+// Stands in for the desktop's web browser and records the addresses it is handed.
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public Q_SLOTS:
+    void open(const QUrl& url) { opened << url; }
+};
+
+class TestDialog : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void layout_data();
+    void layout();
+    void aboutTwiceGivesOneDialog();
+    void okUnloadsAndAboutLoadsAgain();
+    void mainWindowKeepsWorkingWhileOpen();
+    void bothLinksOpenTheSamePage();
+    void programRunsOnUntilTheDialogCloses();
+
+private:
+    Dialog* openAbout();
+    ScriptedPrompts prompts_;
+    QPointer<Form1> form_;
+};
+
+void TestDialog::init()
+{
+    form_ = new Form1(prompts_);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_));
+}
+
+void TestDialog::cleanup()
+{
+    if (form_ && form_->aboutDialog())
+        delete form_->aboutDialog();
+    delete form_;
+}
+
+Dialog* TestDialog::openAbout()
+{
+    form_->about->trigger();
+    Dialog* dialog = form_->aboutDialog();
+    if (dialog)
+        (void)QTest::qWaitForWindowExposed(dialog);
+    return dialog;
+}
+
+void TestDialog::layout_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("geometry");
+    QTest::newRow("SkinLabel3") << u"SkinLabel3"_s << u"www.example.com  欢迎关注"_s << QRect(24, 152, 185, 33);
+    QTest::newRow("SkinLabel2") << u"SkinLabel2"_s << u"联系QQ：00000000   欢迎反馈BUG"_s << QRect(40, 80, 217, 33);
+    QTest::newRow("SkinLabel1") << u"SkinLabel1"_s << u"作者：星舟"_s << QRect(40, 48, 233, 17);
+    QTest::newRow("Frame1") << u"Frame1"_s << u"关于程序"_s << QRect(24, 16, 257, 113);
+    QTest::newRow("OKButton") << u"OKButton"_s << u"确定"_s << QRect(216, 144, 81, 25);
+}
+
+void TestDialog::layout()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QRect, geometry);
+    Dialog* dialog = openAbout();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->windowTitle(), u"关于程序："_s);
+    QCOMPARE(dialog->client->size(), QSize(309, 179));
+    QVERIFY(dialog->windowFlags() & Qt::Tool);
+    QVERIFY(!(dialog->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QVERIFY(!dialog->isModal());
+
+    auto* control = dialog->client->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
+    QVERIFY(control);
+    const QString shown = qobject_cast<QGroupBox*>(control) ? qobject_cast<QGroupBox*>(control)->title()
+                                                           : control->property("text").toString();
+    QCOMPARE(shown, text);
+    QCOMPARE(control->geometry(), geometry);
+    QVERIFY(dialog->OKButton->hasFocus());
+    QVERIFY(!dialog->OKButton->isDefault() && !dialog->OKButton->autoDefault());
+}
+
+void TestDialog::aboutTwiceGivesOneDialog()
+{
+    Dialog* first = openAbout();
+    QVERIFY(first);
+    // Moved by the user: a second 关于 must neither open another dialog nor centre this one again.
+    first->move(first->pos() + QPoint(40, 30));
+    const QPoint moved = first->pos();
+    Dialog* second = openAbout();
+    QCOMPARE(second, first);
+    QCOMPARE(first->pos(), moved);
+    int dialogs = 0;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        dialogs += qobject_cast<Dialog*>(window) && window->isVisible() ? 1 : 0;
+    QCOMPARE(dialogs, 1);
+}
+
+void TestDialog::okUnloadsAndAboutLoadsAgain()
+{
+    QPointer<Dialog> first = openAbout();
+    first->move(first->pos() + QPoint(40, 30));
+    first->OKButton->click();
+    QTRY_VERIFY(first.isNull());
+
+    Dialog* again = openAbout();
+    QVERIFY(again);
+    QVERIFY(again->isVisible());
+    QCOMPARE(again->Skin1->objectName(), u"Skin1"_s);
+    QVERIFY(!again->styleSheet().isEmpty() || again->windowFlags() & Qt::FramelessWindowHint);
+    const QRect screen = again->screen()->geometry();
+    QVERIFY(qAbs(again->frameGeometry().center().x() - screen.center().x()) <= 1);
+    QVERIFY(qAbs(again->frameGeometry().center().y() - screen.center().y()) <= 1);
+}
+
+void TestDialog::mainWindowKeepsWorkingWhileOpen()
+{
+    QVERIFY(openAbout());
+    form_->Command6->click();
+    QVERIFY(form_->Text2->text().startsWith(u"[此处输入时间1]"_s));
+    QVERIFY(form_->Timer1->isActive() && form_->Timer2->isActive());
+    QVERIFY(form_->aboutDialog()->isVisible());
+}
+
+void TestDialog::bothLinksOpenTheSamePage()
+{
+    UrlRecorder browser;
+    QDesktopServices::setUrlHandler(u"http"_s, &browser, "open");
+    QDesktopServices::setUrlHandler(u"https"_s, &browser, "open");
+    form_->使用说明->trigger();
+    form_->bug->trigger();
+    QDesktopServices::unsetUrlHandler(u"http"_s);
+    QDesktopServices::unsetUrlHandler(u"https"_s);
+
+    QCOMPARE(browser.opened.size(), 2);
+    QCOMPARE(browser.opened[0], browser.opened[1]);
+    QCOMPARE(browser.opened[0].path(), u"/"_s);
+    QCOMPARE(browser.opened[0].query(), u"p=33"_s);
+    QVERIFY(prompts_.messages.isEmpty() && prompts_.errors.isEmpty());
+}
+
+void TestDialog::programRunsOnUntilTheDialogCloses()
+{
+    QPointer<Dialog> dialog = openAbout();
+    QVERIFY(dialog);
+    bool dialogOutlivedMainWindow = false;
+    // The real event loop decides when the program ends, so run it: close the main window,
+    // look a moment later, then close the dialog; the loop must end only after that.
+    QTimer::singleShot(0, form_, [this] { form_->closeItem->trigger(); });
+    QTimer look;
+    look.setSingleShot(true);
+    connect(&look, &QTimer::timeout, this, [&] {
+        dialogOutlivedMainWindow = form_.isNull() && dialog && dialog->isVisible();
+        if (dialog)
+            dialog->close();
+    });
+    look.start(300);
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    connect(&giveUp, &QTimer::timeout, this, [] { QApplication::exit(1); });
+    giveUp.start(10000);
+
+    qApp->setQuitOnLastWindowClosed(true);
+    const int exitCode = QApplication::exec();
+    qApp->setQuitOnLastWindowClosed(false);
+
+    QCOMPARE(exitCode, 0);
+    QVERIFY(dialogOutlivedMainWindow);
+    QTRY_VERIFY(dialog.isNull());
+}
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    app.setQuitOnLastWindowClosed(false);
+    TestDialog test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_dialog.moc"
