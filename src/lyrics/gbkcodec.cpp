@@ -52,9 +52,8 @@ std::optional<QByteArray> windowsPrivateUseBytes(const Character& character)
     for (const PrivateUseRun& run : kWindowsPrivateUse) {
         if (character.length == 1 && codePoint >= run.first && codePoint <= run.last) {
             const unsigned code = run.firstCode + (codePoint - run.first);
-            if (code <= 0xFF)
-                return QByteArray(1, char(code));
-            return QByteArray({char(code >> 8), char(code & 0xFF)});
+            const char bytes[] = {char(code >> 8), char(code & 0xFF)};
+            return code <= 0xFF ? QByteArray(bytes + 1, 1) : QByteArray(bytes, 2);
         }
     }
     return std::nullopt;

@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -62,6 +65,29 @@ QString failureReason(const QString& path, const QString& systemReason)
     return systemReason;
 }
 
+// Once the file is open, a failure is about the disk, not the path. QSaveFile reports a short
+// write without an error of its own, so errno (cleared before the call) carries the cause.
+QString writeFailureReason(const QSaveFile& file, int error)
+{
+    switch (error) {
+    case ENOSPC:
+        return u"磁盘空间不足"_s;
+    case EDQUOT:
+        return u"超出了磁盘配额"_s;
+    case EFBIG:
+        return u"文件超过了系统允许的大小"_s;
+    }
+    if (file.error() != QFileDevice::NoError)
+        return file.errorString();
+    return error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : u"写入没有完成"_s;
+}
+
+bool writeAll(QSaveFile& file, const QByteArray& bytes)
+{
+    errno = 0;
+    return file.write(bytes) == bytes.size() && file.commit();
+}
+
 } // namespace
 
 QByteArray lrcFileBytes(const QString& sheet)
@@ -76,6 +102,8 @@ void writeLrcFile(const QString& path, const QByteArray& bytes)
     QSaveFile file(path);
     // Writing in place when the folder takes no new file would truncate the old file first.
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly))
         throw LrcWriteError(path, failureReason(path, file.errorString()));
+    if (!writeAll(file, bytes))
+        throw LrcWriteError(path, writeFailureReason(file, errno));
 }
