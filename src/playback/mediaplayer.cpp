@@ -1,0 +1,166 @@
+// The embedded media player `mp3`: libmpv behind the interface of the player control it replaces.
+#include "playback/mediaplayer.h"
+
+#include "playback/mpvsession.h"
+#include "playback/playerdisplay.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+
+#include <exception>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// About 20 frames a second is smooth for a clock that shows hundredths and costs next to nothing.
+constexpr int kRepaintIntervalMs = 50;
+
+} // namespace
+
+MediaPlayer::MediaPlayer(QWidget* parent)
+    : QWidget(parent)
+    , m_session(std::make_unique<MpvSession>())
+    , m_controls(*m_session)
+    , m_settings(*m_session)
+    , m_media(*m_session)
+{
+    m_repaintThrottle.setSingleShot(true);
+    m_repaintThrottle.setInterval(kRepaintIntervalMs);
+    connect(&m_repaintThrottle, &QTimer::timeout, this, &MediaPlayer::repaintIfPending);
+    connect(m_session.get(), &MpvSession::positionChanged, this, &MediaPlayer::scheduleRepaint);
+    connect(m_session.get(), &MpvSession::stateChanged, this, &MediaPlayer::scheduleRepaint);
+}
+
+MediaPlayer::~MediaPlayer()
+{
+    m_session.reset();
+}
+
+QString MediaPlayer::URL() const
+{
+    return m_url;
+}
+
+void MediaPlayer::setURL(const QString& path)
+{
+    m_url = path;
+    if (path.isEmpty())
+        m_session->unload();
+    else
+        m_session->load(path, !m_autoStart);
+}
+
+PlayerControls& MediaPlayer::controls()
+{
+    return m_controls;
+}
+
+PlayerSettings& MediaPlayer::settings()
+{
+    return m_settings;
+}
+
+PlayerMedia& MediaPlayer::currentMedia()
+{
+    return m_media;
+}
+
+bool MediaPlayer::enableContextMenu() const
+{
+    return m_enableContextMenu;
+}
+
+void MediaPlayer::setEnableContextMenu(bool enabled)
+{
+    m_enableContextMenu = enabled;
+}
+
+void MediaPlayer::setAudioDriver(const QString& driver)
+{
+    m_session->setAudioDriver(driver);
+}
+
+void MediaPlayer::setDisplayRect(const QRect& rect)
+{
+    m_displayRect = rect;
+    update();
+}
+
+QRect MediaPlayer::displayRect() const
+{
+    return m_displayRect.isEmpty() ? rect() : m_displayRect;
+}
+
+void MediaPlayer::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const PlayerDisplayState state{m_media.title(), statusText(), m_session->position(), m_session->duration()};
+    paintPlayerDisplay(painter, displayRect(), palette(), state);
+}
+
+QString MediaPlayer::statusText() const
+{
+    switch (m_session->media()) {
+    case MpvSession::Media::Ready:
+        if (!m_session->isPaused())
+            return u"播放中"_s;
+        return m_session->isAtEnd() ? u"已播完"_s : u"已暂停"_s;
+    case MpvSession::Media::Failed:
+        return u"无法播放"_s;
+    default:
+        return u"未载入媒体"_s;
+    }
+}
+
+// mpv reports the position about 20 times a second while playing and not at all while paused,
+// so repainting on its reports, at most once per interval, costs nothing when nothing moves.
+void MediaPlayer::scheduleRepaint()
+{
+    if (m_repaintThrottle.isActive()) {
+        m_repaintPending = true;
+        return;
+    }
+    update(displayRect());
+    m_repaintThrottle.start();
+}
+
+void MediaPlayer::repaintIfPending()
+{
+    if (!m_repaintPending)
+        return;
+    m_repaintPending = false;
+    update(displayRect());
+    m_repaintThrottle.start();
+}
+
+void MediaPlayer::contextMenuEvent(QContextMenuEvent* event)
+{
+    // Taken either way: with the menu switched off the click must not reach the window below.
+    event->accept();
+    if (!m_enableContextMenu)
+        return;
+    createContextMenu()->popup(event->globalPos());
+}
+
+QMenu* MediaPlayer::createContextMenu()
+{
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const bool loaded = m_session->media() == MpvSession::Media::Ready;
+    menu->addAction(u"播放"_s, this, [this] { runFromMenu(&PlayerControls::play); })->setEnabled(loaded);
+    menu->addAction(u"暂停"_s, this, [this] { runFromMenu(&PlayerControls::pause); })->setEnabled(loaded);
+    menu->addAction(u"停止"_s, this, [this] { runFromMenu(&PlayerControls::stop); })->setEnabled(loaded);
+    return menu;
+}
+
+// The player's own menu shows no error boxes, like the control it replaces with its error
+// dialogs switched off; the program's own buttons report errors.
+void MediaPlayer::runFromMenu(void (PlayerControls::*operation)())
+{
+    try {
+        (m_controls.*operation)();
+    } catch (const std::exception&) {
+    }
+}

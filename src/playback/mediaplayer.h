@@ -1,0 +1,69 @@
+// The embedded media player `mp3`: libmpv behind the interface of the player control it replaces.
+#pragma once
+
+#include "playback/playercontrols.h"
+#include "playback/playermedia.h"
+#include "playback/playersettings.h"
+
+#include <QRect>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class MpvSession;
+class QMenu;
+
+class MediaPlayer : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Starts libmpv with the design-time settings: volume 50, rate 1.0, not muted, autoStart,
+    // context menu enabled. Throws PlayerError when libmpv cannot start.
+    explicit MediaPlayer(QWidget* parent = nullptr);
+    // Stops playback at once, then shuts libmpv down.
+    ~MediaPlayer() override;
+
+    // The address last set, also when that file could not be opened; "" until the first load.
+    QString URL() const;
+    // Loads the file and, with autoStart, plays it; returns once it plays or has failed.
+    // A file that cannot be opened throws PlayerError, and so does play() afterwards.
+    // "" unloads the media.
+    void setURL(const QString& path);
+
+    PlayerControls& controls();
+    PlayerSettings& settings();
+    PlayerMedia& currentMedia();
+
+    bool enableContextMenu() const;
+    void setEnableContextMenu(bool enabled);
+
+    // mpv's audio output ("null" plays silently on the wall clock) for files loaded afterwards.
+    void setAudioDriver(const QString& driver);
+    // Where in the widget the display is drawn; an empty rectangle means the whole widget.
+    void setDisplayRect(const QRect& rect);
+    QRect displayRect() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void scheduleRepaint();
+    void repaintIfPending();
+    void runFromMenu(void (PlayerControls::*operation)());
+    QString statusText() const;
+    QMenu* createContextMenu();
+
+    std::unique_ptr<MpvSession> m_session;
+    PlayerControls m_controls;
+    PlayerSettings m_settings;
+    PlayerMedia m_media;
+    QString m_url;
+    QRect m_displayRect;
+    bool m_enableContextMenu = true;
+    bool m_autoStart = true;
+    QTimer m_repaintThrottle;
+    bool m_repaintPending = false;
+};

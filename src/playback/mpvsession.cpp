@@ -1,0 +1,399 @@
+// The one libmpv instance of a player, driven from the GUI thread: loading, pausing, seeking, reading.
+#include "playback/mpvsession.h"
+
+#include "playback/playererror.h"
+
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QUrl>
+
+#include <mpv/client.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+enum Observed : uint64_t { kPause = 1, kTimePos, kEofReached };
+
+// Opening a file includes probing the audio device; a few seconds is generous even for a slow
+// network folder, and short enough that a hung load cannot freeze the window for long.
+constexpr int kLoadTimeoutMs = 5000;
+constexpr int kStepTimeoutMs = 2000;
+// A corrected position is never off by more than the audio output's buffer.
+constexpr double kMaxSeekCorrection = 1.0;
+
+// Without a sound device (a server, a container) the file still plays, silently, on the wall
+// clock, so timing lyrics keeps working instead of every load failing.
+constexpr const char* kDefaultAudioDrivers = "pipewire,pulse,alsa,jack,null";
+
+QString reasonFor(int error)
+{
+    switch (error) {
+    case MPV_ERROR_UNKNOWN_FORMAT:
+        return u"无法识别的文件格式，文件可能已损坏或不是音频文件"_s;
+    case MPV_ERROR_NOTHING_TO_PLAY:
+        return u"文件中没有可以播放的音频"_s;
+    case MPV_ERROR_LOADING_FAILED:
+        return u"文件无法读取"_s;
+    case MPV_ERROR_AO_INIT_FAILED:
+        return u"无法打开声音输出设备"_s;
+    default:
+        return u"播放器出错（%1）"_s.arg(QString::fromUtf8(mpv_error_string(error)));
+    }
+}
+
+QString localPath(const QString& address)
+{
+    const QUrl url(address);
+    return url.isLocalFile() ? url.toLocalFile() : address;
+}
+
+// Why a path cannot be a media file at all, before mpv is asked; "" when it may be one.
+QString unopenableReason(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return u"文件不存在"_s;
+    if (info.isDir())
+        return u"这是一个文件夹，不是媒体文件"_s;
+    return {};
+}
+
+} // namespace
+
+MpvSession::MpvSession(QObject* parent)
+    : QObject(parent)
+{
+    const char* numeric = std::setlocale(LC_NUMERIC, nullptr);
+    m_handle = mpv_create();
+    if (!m_handle)
+        throw PlayerError(u"无法启动播放器：数字格式区域设置（LC_NUMERIC）是“%1”，必须是“C”"_s.arg(
+            QString::fromUtf8(numeric ? numeric : "")));
+    const std::pair<const char*, const char*> options[] = {
+        {"vo", "null"}, {"vid", "no"}, {"audio-display", "no"}, {"idle", "yes"},
+        {"keep-open", "always"}, {"config", "no"}, {"load-scripts", "no"}, {"ytdl", "no"},
+        {"input-default-bindings", "no"}, {"osc", "no"}, {"terminal", "no"}, {"hr-seek", "yes"},
+        {"volume", "50"}, {"mute", "no"}, {"speed", "1"}, {"pause", "yes"},
+        {"ao", kDefaultAudioDrivers},
+    };
+    for (const auto& [name, value] : options)
+        mpv_set_option_string(m_handle, name, value);
+    if (const int error = mpv_initialize(m_handle); error < 0) {
+        mpv_terminate_destroy(m_handle);
+        m_handle = nullptr;
+        throw PlayerError(u"无法启动播放器：%1"_s.arg(QString::fromUtf8(mpv_error_string(error))));
+    }
+    mpv_observe_property(m_handle, kPause, "pause", MPV_FORMAT_FLAG);
+    mpv_observe_property(m_handle, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(m_handle, kEofReached, "eof-reached", MPV_FORMAT_FLAG);
+    mpv_set_wakeup_callback(m_handle, wakeUp, this);
+}
+
+MpvSession::~MpvSession()
+{
+    mpv_set_wakeup_callback(m_handle, nullptr, nullptr);
+    // Paused first: shutting down a playing output waits for its buffer to play out.
+    setFlagProperty("pause", true);
+    mpv_terminate_destroy(m_handle);
+}
+
+void MpvSession::setAudioDriver(const QString& driver)
+{
+    const QByteArray value = driver.isEmpty() ? QByteArray(kDefaultAudioDrivers) : driver.toUtf8();
+    mpv_set_property_string(m_handle, "ao", value.constData());
+}
+
+void MpvSession::load(const QString& address, bool paused)
+{
+    drainEvents();
+    const QString path = localPath(address);
+    startLoading(path);
+    if (const QString reason = unopenableReason(path); !reason.isEmpty()) {
+        command({"stop"});
+        fail(reason);
+    } else {
+        setFlagProperty("pause", true);
+        command({"loadfile", QFileInfo(path).absoluteFilePath().toUtf8()});
+        if (!waitUntil([this] { return m_media != Media::Loading; }, kLoadTimeoutMs)) {
+            command({"stop"});
+            fail(u"打开文件超时"_s);
+        }
+    }
+    if (m_media == Media::Failed)
+        throw PlayerError(m_failure);
+    if (!paused)
+        setPaused(false);
+}
+
+void MpvSession::unload()
+{
+    drainEvents();
+    command({"stop"});
+    m_media = Media::None;
+    m_path.clear();
+    m_failure.clear();
+    m_entryId = -1;
+    m_pausedSeekCorrection = 0.0;
+    Q_EMIT stateChanged();
+}
+
+void MpvSession::startLoading(const QString& path)
+{
+    m_media = Media::Loading;
+    m_path = path;
+    m_failure.clear();
+    m_entryId = -1;
+    m_pausedSeekCorrection = 0.0;
+}
+
+bool MpvSession::isPaused() const
+{
+    return flagProperty("pause");
+}
+
+bool MpvSession::isAtEnd() const
+{
+    return flagProperty("eof-reached");
+}
+
+void MpvSession::setPaused(bool paused)
+{
+    drainEvents();
+    if (isPaused() == paused)
+        return;
+    const quint64 before = m_pauseEvents;
+    setFlagProperty("pause", paused);
+    // mpv takes the new state in its next playback iteration; until then the position still
+    // advances in steps of up to 50 ms. The pause event is sent after that iteration.
+    waitUntil([&] { return m_pauseEvents > before && m_observedPause == paused; }, kStepTimeoutMs);
+    if (!paused)
+        m_pausedSeekCorrection = 0.0;
+}
+
+double MpvSession::position() const
+{
+    if (m_media != Media::Ready)
+        return 0.0;
+    const double position = doubleProperty("time-pos", 0.0);
+    return isPaused() ? position + m_pausedSeekCorrection : position;
+}
+
+double MpvSession::duration() const
+{
+    return m_media == Media::Ready ? doubleProperty("duration", 0.0) : 0.0;
+}
+
+void MpvSession::seek(double seconds)
+{
+    if (m_media != Media::Ready)
+        return;
+    const double length = duration();
+    const double target = std::clamp(seconds, 0.0, std::max(length, 0.0));
+    drainEvents();
+    const quint64 before = m_restarts;
+    command({"seek", QByteArray::number(target, 'g', 17), "absolute+exact"});
+    waitUntil([&] { return m_restarts > before || m_media != Media::Ready; }, kStepTimeoutMs);
+    m_pausedSeekCorrection = 0.0;
+    if (isPaused() && target < length) {
+        const double correction = target - doubleProperty("time-pos", target);
+        if (correction > 0.0 && correction <= kMaxSeekCorrection)
+            m_pausedSeekCorrection = correction;
+    }
+    Q_EMIT positionChanged();
+}
+
+double MpvSession::volume() const
+{
+    return doubleProperty("volume", 0.0);
+}
+
+void MpvSession::setVolume(double volume)
+{
+    mpv_set_property(m_handle, "volume", MPV_FORMAT_DOUBLE, &volume);
+}
+
+std::optional<QString> MpvSession::tag(const QString& key) const
+{
+    if (m_media != Media::Ready)
+        return std::nullopt;
+    mpv_node metadata;
+    if (mpv_get_property(m_handle, "metadata", MPV_FORMAT_NODE, &metadata) < 0)
+        return std::nullopt;
+    std::optional<QString> value;
+    if (metadata.format == MPV_FORMAT_NODE_MAP) {
+        const mpv_node_list& list = *metadata.u.list;
+        for (int i = 0; i < list.num && !value; ++i) {
+            if (key.compare(QString::fromUtf8(list.keys[i]), Qt::CaseInsensitive) == 0
+                && list.values[i].format == MPV_FORMAT_STRING)
+                value = QString::fromUtf8(list.values[i].u.string);
+        }
+    }
+    mpv_free_node_contents(&metadata);
+    return value;
+}
+
+void MpvSession::drainEvents()
+{
+    for (;;) {
+        const mpv_event* event = mpv_wait_event(m_handle, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            return;
+        handleEvent(*event);
+    }
+}
+
+// Runs on one of mpv's threads: never call the client API here, only hand over to the GUI thread.
+void MpvSession::wakeUp(void* context)
+{
+    auto* session = static_cast<MpvSession*>(context);
+    QMetaObject::invokeMethod(session, [session] { session->drainEvents(); }, Qt::QueuedConnection);
+}
+
+// Processes only mpv's own events while it waits, so that no window event (a click, a timer
+// tick) can run in the middle of a player operation.
+bool MpvSession::waitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        const qint64 left = deadline.remainingTime();
+        if (left <= 0)
+            return false;
+        const mpv_event* event = mpv_wait_event(m_handle, double(left) / 1000.0);
+        if (event->event_id != MPV_EVENT_NONE)
+            handleEvent(*event);
+    }
+    return true;
+}
+
+void MpvSession::handleEvent(const mpv_event& event)
+{
+    switch (event.event_id) {
+    case MPV_EVENT_PROPERTY_CHANGE:
+        handlePropertyChange(event);
+        break;
+    case MPV_EVENT_END_FILE:
+        handleEndFile(event);
+        break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+        ++m_restarts;
+        if (m_media == Media::Loading)
+            checkAudioStarted();
+        Q_EMIT positionChanged();
+        break;
+    default:
+        break;
+    }
+}
+
+void MpvSession::handlePropertyChange(const mpv_event& event)
+{
+    const auto& property = *static_cast<const mpv_event_property*>(event.data);
+    // MPV_FORMAT_NONE: the property has no value now (nothing loaded); its data is not there.
+    const bool available = property.format != MPV_FORMAT_NONE;
+    switch (event.reply_userdata) {
+    case kPause:
+        ++m_pauseEvents;
+        m_observedPause = available && *static_cast<const int*>(property.data) != 0;
+        Q_EMIT stateChanged();
+        break;
+    case kTimePos:
+        Q_EMIT positionChanged();
+        break;
+    case kEofReached:
+        Q_EMIT stateChanged();
+        break;
+    default:
+        break;
+    }
+}
+
+void MpvSession::handleEndFile(const mpv_event& event)
+{
+    const auto& end = *static_cast<const mpv_event_end_file*>(event.data);
+    // The end of the media loaded before, which the new load replaced.
+    if (end.playlist_entry_id != m_entryId)
+        return;
+    if (end.reason == MPV_END_FILE_REASON_ERROR)
+        fail(reasonFor(end.error));
+    else if (m_media == Media::Loading)
+        fail(reasonFor(MPV_ERROR_NOTHING_TO_PLAY));
+}
+
+// A file can open and still not play: without an audio stream, or when no output would take it.
+void MpvSession::checkAudioStarted()
+{
+    char* track = mpv_get_property_string(m_handle, "current-tracks/audio/id");
+    char* output = mpv_get_property_string(m_handle, "current-ao");
+    const bool hasTrack = track != nullptr;
+    const bool hasOutput = output != nullptr;
+    mpv_free(track);
+    mpv_free(output);
+    if (!hasTrack)
+        fail(reasonFor(MPV_ERROR_NOTHING_TO_PLAY));
+    else if (!hasOutput)
+        fail(reasonFor(MPV_ERROR_AO_INIT_FAILED));
+    else
+        m_media = Media::Ready;
+    Q_EMIT stateChanged();
+}
+
+void MpvSession::fail(const QString& reason)
+{
+    if (m_media == Media::Failed)
+        return;
+    const bool stillLoaded = m_media == Media::Ready || m_media == Media::Loading;
+    m_media = Media::Failed;
+    m_failure = u"无法打开媒体文件“%1”：%2"_s.arg(m_path, reason);
+    if (stillLoaded)
+        command({"stop"});
+    Q_EMIT stateChanged();
+}
+
+void MpvSession::command(std::initializer_list<QByteArray> arguments)
+{
+    std::vector<const char*> argv;
+    for (const QByteArray& argument : arguments)
+        argv.push_back(argument.constData());
+    argv.push_back(nullptr);
+    mpv_node result;
+    if (mpv_command_ret(m_handle, argv.data(), &result) < 0)
+        return;
+    // loadfile answers with the playlist entry it made; its end-file event carries the same id.
+    if (result.format == MPV_FORMAT_NODE_MAP) {
+        const mpv_node_list& map = *result.u.list;
+        for (int i = 0; i < map.num; ++i) {
+            if (std::strcmp(map.keys[i], "playlist_entry_id") == 0 && map.values[i].format == MPV_FORMAT_INT64)
+                m_entryId = map.values[i].u.int64;
+        }
+    }
+    mpv_free_node_contents(&result);
+}
+
+double MpvSession::doubleProperty(const char* name, double fallback) const
+{
+    double value = fallback;
+    if (mpv_get_property(m_handle, name, MPV_FORMAT_DOUBLE, &value) < 0)
+        return fallback;
+    return value;
+}
+
+bool MpvSession::flagProperty(const char* name) const
+{
+    int value = 0;
+    if (mpv_get_property(m_handle, name, MPV_FORMAT_FLAG, &value) < 0)
+        return false;
+    return value != 0;
+}
+
+void MpvSession::setFlagProperty(const char* name, bool value)
+{
+    int flag = value ? 1 : 0;
+    mpv_set_property(m_handle, name, MPV_FORMAT_FLAG, &flag);
+}

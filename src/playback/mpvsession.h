@@ -1,0 +1,87 @@
+// The one libmpv instance of a player, driven from the GUI thread: loading, pausing, seeking, reading.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+struct mpv_handle;
+struct mpv_event;
+
+class MpvSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Media { None, Loading, Ready, Failed };
+
+    // Throws PlayerError when libmpv cannot start (e.g. LC_NUMERIC is not "C").
+    explicit MpvSession(QObject* parent = nullptr);
+    // Halts playback at once, then shuts libmpv down.
+    ~MpvSession() override;
+
+    // mpv's "ao" for audio opened from now on; "" restores the program's own choice.
+    void setAudioDriver(const QString& driver);
+
+    // Loads a local file and returns once it plays (or sits paused) or has failed;
+    // a failure is remembered (see failure()) and thrown as PlayerError.
+    void load(const QString& path, bool paused);
+    // Unloads the media; afterwards there is no media.
+    void unload();
+
+    Media media() const { return m_media; }
+    QString mediaPath() const { return m_path; }
+    // Why the current media failed: "无法打开媒体文件“<path>”：<reason>".
+    QString failure() const { return m_failure; }
+
+    bool isPaused() const;
+    bool isAtEnd() const;
+    // Returns once mpv has applied it, so that a position read next is where playback halted.
+    void setPaused(bool paused);
+
+    // Seconds from the start, read from mpv now; 0.0 when nothing is loaded.
+    double position() const;
+    double duration() const;
+    // Exact seek, clamped to 0 … duration; returns once mpv has applied it.
+    void seek(double seconds);
+
+    double volume() const;
+    void setVolume(double volume);
+
+    // A tag of the media, looked up without regard to case; nullopt when it has none.
+    std::optional<QString> tag(const QString& key) const;
+
+Q_SIGNALS:
+    void positionChanged();
+    void stateChanged();
+
+private:
+    static void wakeUp(void* context);
+    void drainEvents();
+    bool waitUntil(const std::function<bool()>& done, int timeoutMs);
+    void handleEvent(const mpv_event& event);
+    void handlePropertyChange(const mpv_event& event);
+    void handleEndFile(const mpv_event& event);
+    void checkAudioStarted();
+    void fail(const QString& reason);
+    void command(std::initializer_list<QByteArray> arguments);
+    void startLoading(const QString& path);
+    double doubleProperty(const char* name, double fallback) const;
+    bool flagProperty(const char* name) const;
+    void setFlagProperty(const char* name, bool value);
+
+    mpv_handle* m_handle = nullptr;
+    Media m_media = Media::None;
+    QString m_path;
+    QString m_failure;
+    qint64 m_entryId = -1;
+    quint64 m_pauseEvents = 0;
+    bool m_observedPause = false;
+    quint64 m_restarts = 0;
+    // mpv 0.35 reports a position short by the output delay captured at the last pause after
+    // an exact seek made while paused; playback itself resumes at the target. Kept until the
+    // next resume or load.
+    double m_pausedSeekCorrection = 0.0;
+};

@@ -1,0 +1,51 @@
+// The player's transport: play, pause, stop and the play position, as the program uses them.
+#include "playback/playercontrols.h"
+
+#include "playback/mpvsession.h"
+#include "playback/playererror.h"
+
+PlayerControls::PlayerControls(MpvSession& session)
+    : m_session(session)
+{
+}
+
+void PlayerControls::play()
+{
+    throwIfFailed();
+    if (m_session.media() != MpvSession::Media::Ready)
+        return;
+    if (m_session.isAtEnd())
+        m_session.seek(0.0);
+    m_session.setPaused(false);
+}
+
+void PlayerControls::pause()
+{
+    if (m_session.media() == MpvSession::Media::Ready)
+        m_session.setPaused(true);
+}
+
+void PlayerControls::stop()
+{
+    if (m_session.media() != MpvSession::Media::Ready)
+        return;
+    m_session.setPaused(true);
+    m_session.seek(0.0);
+}
+
+double PlayerControls::currentPosition() const
+{
+    return m_session.position();
+}
+
+void PlayerControls::setCurrentPosition(double seconds)
+{
+    throwIfFailed();
+    m_session.seek(seconds);
+}
+
+void PlayerControls::throwIfFailed() const
+{
+    if (m_session.media() == MpvSession::Media::Failed)
+        throw PlayerError(m_session.failure());
+}

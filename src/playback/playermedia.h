@@ -1,0 +1,23 @@
+// The current media's information: its title, as the program shows it after loading.
+#pragma once
+
+#include <QString>
+
+class MpvSession;
+
+class PlayerMedia
+{
+public:
+    explicit PlayerMedia(MpvSession& session);
+
+    // "Title": the title tag (GBK titles repaired), or the file's name without its extension.
+    // Any other attribute: "". Throws PlayerError when no media is loaded or it failed.
+    QString getItemInfo(const QString& attribute) const;
+    // The media's length in seconds; 0.0 when nothing is loaded.
+    double duration() const;
+    // The title as getItemInfo("Title") gives it; "" when no media is loaded.
+    QString title() const;
+
+private:
+    MpvSession& m_session;
+};
