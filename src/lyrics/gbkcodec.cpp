@@ -3,6 +3,7 @@
 
 #include "lyrics/iconvconverter.h"
 
+#include <QList>
 #include <QSysInfo>
 
 #include <cerrno>
@@ -11,6 +12,8 @@
 namespace {
 
 const char* const kUtf16 = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE";
+// glibc's own form: code points as native 32-bit integers.
+const char* const kCodePoints = "WCHAR_T";
 const char kEuroByte = '\x80';
 const QByteArray kReplacementGb18030 = QByteArrayLiteral("\x84\x31\xA4\x37");
 
@@ -31,26 +34,10 @@ constexpr PrivateUseRun kWindowsPrivateUse[] = {
     {0xF8F5, 0xF8F5, 0x00FF},
 };
 
-// The character that stopped the bulk conversion, as UTF-16 units.
-struct Character
+std::optional<QByteArray> windowsPrivateUseBytes(char32_t codePoint)
 {
-    const char16_t* units;
-    int length;
-    bool loneSurrogate;
-};
-
-Character characterAt(const char16_t* units, std::size_t unitsLeft)
-{
-    if (QChar::isHighSurrogate(units[0]) && unitsLeft > 1 && QChar::isLowSurrogate(units[1]))
-        return {units, 2, false};
-    return {units, 1, QChar::isSurrogate(units[0])};
-}
-
-std::optional<QByteArray> windowsPrivateUseBytes(const Character& character)
-{
-    const char32_t codePoint = character.units[0];
     for (const PrivateUseRun& run : kWindowsPrivateUse) {
-        if (character.length == 1 && codePoint >= run.first && codePoint <= run.last) {
+        if (codePoint >= run.first && codePoint <= run.last) {
             const unsigned code = run.firstCode + (codePoint - run.first);
             const char bytes[] = {char(code >> 8), char(code & 0xFF)};
             return code <= 0xFF ? QByteArray(bytes + 1, 1) : QByteArray(bytes, 2);
@@ -59,11 +46,11 @@ std::optional<QByteArray> windowsPrivateUseBytes(const Character& character)
     return std::nullopt;
 }
 
-QByteArray gb18030Bytes(IconvConverter& toGb18030, const Character& character)
+QByteArray gb18030Bytes(IconvConverter& toGb18030, char32_t codePoint)
 {
     char buffer[8];
-    const char* in = reinterpret_cast<const char*>(character.units);
-    std::size_t inLeft = character.length * sizeof(char16_t);
+    const char* in = reinterpret_cast<const char*>(&codePoint);
+    std::size_t inLeft = sizeof codePoint;
     char* out = buffer;
     std::size_t outLeft = sizeof buffer;
     if (toGb18030.convert(in, inLeft, out, outLeft) != 0)
@@ -72,43 +59,43 @@ QByteArray gb18030Bytes(IconvConverter& toGb18030, const Character& character)
 }
 
 // The GB18030 converter is opened only when the text has a character code page 936 lacks.
-QByteArray fallbackBytes(const Character& character, std::optional<IconvConverter>& toGb18030)
+QByteArray fallbackBytes(char32_t codePoint, std::optional<IconvConverter>& toGb18030)
 {
-    if (character.loneSurrogate)
-        return kReplacementGb18030;
-    if (std::optional<QByteArray> windowsBytes = windowsPrivateUseBytes(character))
+    if (std::optional<QByteArray> windowsBytes = windowsPrivateUseBytes(codePoint))
         return *windowsBytes;
     if (!toGb18030)
-        toGb18030.emplace("GB18030", kUtf16);
-    return gb18030Bytes(*toGb18030, character);
+        toGb18030.emplace("GB18030", kCodePoints);
+    return gb18030Bytes(*toGb18030, codePoint);
 }
 
 } // namespace
 
 QByteArray encodeCodePage936(const QString& text)
 {
-    IconvConverter toCp936("CP936", kUtf16);
+    // From code points, glibc converts in one step. From UTF-16 it goes through an intermediate
+    // buffer and redoes that buffer at every character code page 936 lacks, which made a sheet
+    // with an emoji on every line a hundred times slower. toUcs4() also turns a lone surrogate
+    // into U+FFFD, which is what the file gets for it.
+    const QList<uint> codePoints = text.toUcs4();
+    IconvConverter toCp936("CP936", kCodePoints);
     std::optional<IconvConverter> toGb18030;
-    const char* in = reinterpret_cast<const char*>(text.utf16());
-    std::size_t inLeft = text.size() * sizeof(char16_t);
-    QByteArray bytes;
-    while (inLeft > 0) {
-        // One UTF-16 unit never gives more than two bytes of code page 936, so the output
-        // always has room and iconv stops only at a character it cannot convert.
-        const qsizetype used = bytes.size();
-        bytes.resize(used + qsizetype(inLeft));
-        char* out = bytes.data() + used;
-        std::size_t outLeft = inLeft;
-        toCp936.convert(in, inLeft, out, outLeft);
-        bytes.resize(out - bytes.constData());
-        if (inLeft == 0)
-            break;
-        const auto* units = reinterpret_cast<const char16_t*>(in);
-        const Character character = characterAt(units, inLeft / sizeof(char16_t));
-        bytes += fallbackBytes(character, toGb18030);
-        in += character.length * sizeof(char16_t);
-        inLeft -= character.length * sizeof(char16_t);
+    // No code point gives more than four bytes, so one allocation holds the whole result.
+    QByteArray bytes(codePoints.size() * 4, Qt::Uninitialized);
+    char* out = bytes.data();
+    std::size_t outLeft = bytes.size();
+    const char* in = reinterpret_cast<const char*>(codePoints.constData());
+    std::size_t inLeft = codePoints.size() * sizeof(char32_t);
+    while (inLeft > 0 && toCp936.convert(in, inLeft, out, outLeft) != 0) {
+        char32_t codePoint;
+        std::memcpy(&codePoint, in, sizeof codePoint);
+        const QByteArray fallback = fallbackBytes(codePoint, toGb18030);
+        std::memcpy(out, fallback.constData(), fallback.size());
+        out += fallback.size();
+        outLeft -= fallback.size();
+        in += sizeof codePoint;
+        inLeft -= sizeof codePoint;
     }
+    bytes.truncate(out - bytes.constData());
     return bytes;
 }
 

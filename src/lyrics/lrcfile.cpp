@@ -20,19 +20,26 @@ bool isLineBreak(QChar c)
         || c == QChar::LineSeparator;
 }
 
+// Copies the text in runs between the breaks that need rewriting; a sheet that already has
+// only CR LF (the usual case) is a single copy.
 QString withCrLfLineBreaks(const QString& text)
 {
+    const QStringView view(text);
     QString result;
     result.reserve(text.size() + 2);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < view.size(); ++i) {
+        if (!isLineBreak(view[i]))
+            continue;
+        if (view[i] == u'\r' && i + 1 < view.size() && view[i + 1] == u'\n') {
             ++i;
-        if (isLineBreak(c))
-            result += u"\r\n"_s;
-        else
-            result += c;
+            continue;
+        }
+        result += view.sliced(runStart, i - runStart);
+        result += u"\r\n";
+        runStart = i + 1;
     }
+    result += view.sliced(runStart);
     return result;
 }
 
