@@ -1,0 +1,93 @@
+// Tells whether one key is down right now, system-wide, whichever application has the focus.
+#include "playback/globalkey.h"
+
+#include "playback/globalkeyfocus.h"
+#ifdef LRC_HAVE_XINPUT2
+#include "playback/globalkeyx11.h"
+#endif
+
+#include <QGuiApplication>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+#ifdef Q_OS_WIN
+// Letters, digits and the space bar share their code with Qt; other keys have none here.
+int virtualKey(Qt::Key key)
+{
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return VK_F1 + (key - Qt::Key_F1);
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9) || key == Qt::Key_Space)
+        return key;
+    return 0;
+}
+#endif
+
+// A Qt that draws through Wayland (or offscreen) gets this program's own key
+// presses from there, never from XWayland's raw events.
+bool keyEventsBypassX()
+{
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+        && QGuiApplication::platformName() != u"xcb"_s;
+}
+
+}  // namespace
+
+GlobalKey::GlobalKey(Qt::Key key, QObject* parent) : GlobalKey(key, Source::Best, parent) {}
+
+GlobalKey::GlobalKey(Qt::Key key, Source wanted, QObject* parent) : QObject(parent), m_key(key)
+{
+    if (wanted == Source::ApplicationEvents) {
+        useKeyEvents(u"asked for"_s);
+        return;
+    }
+#if defined(Q_OS_WIN)
+    m_mechanism = u"GetAsyncKeyState"_s;
+#elif defined(LRC_HAVE_XINPUT2)
+    m_x11 = GlobalKeyX11::open(key, wanted == Source::Best, this);
+    if (!m_x11) {
+        useKeyEvents(u"no X display"_s);
+        return;
+    }
+    m_mechanism = m_x11->mechanism();
+    if (keyEventsBypassX()) {
+        m_focus = new GlobalKeyFocus(key, this);
+        m_mechanism += u"; and application key events while this program has the focus"_s;
+    }
+#else
+    useKeyEvents(u"built without X11"_s);
+#endif
+}
+
+GlobalKey::~GlobalKey() = default;
+
+void GlobalKey::useKeyEvents(const QString& why)
+{
+    m_focus = new GlobalKeyFocus(m_key, this);
+    m_mechanism = u"application key events while this program has the focus (%1)"_s.arg(why);
+}
+
+bool GlobalKey::isDown() const
+{
+    if (m_focus && m_focus->isDown())
+        return true;
+#ifdef LRC_HAVE_XINPUT2
+    if (m_x11)
+        return m_x11->isDown();
+#endif
+#ifdef Q_OS_WIN
+    if (!m_focus)
+        return GetAsyncKeyState(virtualKey(m_key)) & 0x8000;
+#endif
+    return false;
+}
+
+QString GlobalKey::mechanism() const
+{
+    return m_mechanism;
+}
