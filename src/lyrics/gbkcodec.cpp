@@ -11,11 +11,16 @@
 
 namespace {
 
-const char* const kUtf16 = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE";
+constexpr const char* kUtf16 =
+    QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE";
 // glibc's own form: code points as native 32-bit integers.
-const char* const kCodePoints = "WCHAR_T";
-const char kEuroByte = '\x80';
-const QByteArray kReplacementGb18030 = QByteArrayLiteral("\x84\x31\xA4\x37");
+constexpr const char* kCodePoints = "WCHAR_T";
+constexpr char kEuroByte = '\x80';
+
+QByteArray replacementCharacterBytes()
+{
+    return QByteArrayLiteral("\x84\x31\xA4\x37");
+}
 
 struct PrivateUseRun
 {
@@ -54,7 +59,7 @@ QByteArray gb18030Bytes(IconvConverter& toGb18030, char32_t codePoint)
     char* out = buffer;
     std::size_t outLeft = sizeof buffer;
     if (toGb18030.convert(in, inLeft, out, outLeft) != 0)
-        return kReplacementGb18030;
+        return replacementCharacterBytes();
     return QByteArray(buffer, out - buffer);
 }
 

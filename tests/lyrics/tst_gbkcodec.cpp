@@ -3,6 +3,9 @@
 
 #include <QTest>
 
+#include <clocale>
+#include <string>
+
 using namespace Qt::StringLiterals;
 
 class TestGbkCodec : public QObject
@@ -17,6 +20,8 @@ private Q_SLOTS:
     void decode();
     void decodeRejects_data();
     void decodeRejects();
+    void sameBytesInEveryLocale_data();
+    void sameBytesInEveryLocale();
 };
 
 namespace {
@@ -131,6 +136,27 @@ void TestGbkCodec::decodeRejects()
     QFETCH(QByteArray, hex);
     const std::optional<QString> text = decodeGb18030(QByteArray::fromHex(hex));
     QVERIFY2(!text.has_value(), qPrintable(u"accepted as \""_s + text.value_or(QString()) + u'"'));
+}
+
+void TestGbkCodec::sameBytesInEveryLocale_data()
+{
+    QTest::addColumn<QByteArray>("locale");
+    QTest::newRow("C") << "C"_ba;
+    QTest::newRow("POSIX") << "POSIX"_ba;
+    QTest::newRow("C.UTF-8") << "C.UTF-8"_ba;
+}
+
+// The file is for Windows readers, so the machine's own locale must not change a byte.
+void TestGbkCodec::sameBytesInEveryLocale()
+{
+    QFETCH(QByteArray, locale);
+    const std::string before = std::setlocale(LC_ALL, nullptr);
+    QVERIFY(std::setlocale(LC_ALL, locale.constData()));
+    const QByteArray bytes = encodeCodePage936(u"第一句\U0001F600\u20AC"_s);
+    const std::optional<QString> text = decodeGb18030(bytes);
+    std::setlocale(LC_ALL, before.c_str());
+    QCOMPARE(bytes.toHex(), "b5dad2bbbee49439fc3680"_ba);
+    QCOMPARE(text.value_or(QString()), u"第一句\U0001F600\u20AC"_s);
 }
 
 QTEST_GUILESS_MAIN(TestGbkCodec)
