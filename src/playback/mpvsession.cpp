@@ -219,20 +219,20 @@ void MpvSession::setVolume(double volume)
     mpv_set_property(m_handle, "volume", MPV_FORMAT_DOUBLE, &volume);
 }
 
-std::optional<QString> MpvSession::tag(const QString& key) const
+std::optional<QByteArray> MpvSession::tag(const QString& key) const
 {
     if (m_media != Media::Ready)
         return std::nullopt;
     mpv_node metadata;
     if (mpv_get_property(m_handle, "metadata", MPV_FORMAT_NODE, &metadata) < 0)
         return std::nullopt;
-    std::optional<QString> value;
+    std::optional<QByteArray> value;
     if (metadata.format == MPV_FORMAT_NODE_MAP) {
         const mpv_node_list& list = *metadata.u.list;
         for (int i = 0; i < list.num && !value; ++i) {
             if (key.compare(QString::fromUtf8(list.keys[i]), Qt::CaseInsensitive) == 0
                 && list.values[i].format == MPV_FORMAT_STRING)
-                value = QString::fromUtf8(list.values[i].u.string);
+                value = QByteArray(list.values[i].u.string);
         }
     }
     mpv_free_node_contents(&metadata);

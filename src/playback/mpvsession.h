@@ -50,8 +50,9 @@ public:
     double volume() const;
     void setVolume(double volume);
 
-    // A tag of the media, looked up without regard to case; nullopt when it has none.
-    std::optional<QString> tag(const QString& key) const;
+    // A tag of the media, looked up without regard to case, as the file's bytes came through
+    // (usually UTF-8, but ID3v1 tags hand over their own code page); nullopt when it has none.
+    std::optional<QByteArray> tag(const QString& key) const;
 
 Q_SIGNALS:
     void positionChanged();

@@ -38,6 +38,6 @@ QString PlayerMedia::title() const
 {
     if (m_session.media() != MpvSession::Media::Ready)
         return {};
-    const QString tagged = repairTitle(m_session.tag(u"title"_s).value_or(QString()).trimmed());
+    const QString tagged = decodeTagText(m_session.tag(u"title"_s).value_or(QByteArray())).trimmed();
     return tagged.isEmpty() ? QFileInfo(m_session.mediaPath()).completeBaseName() : tagged;
 }

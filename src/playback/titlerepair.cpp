@@ -1,7 +1,9 @@
-// Turns a title tag that arrived as Latin-1 mojibake of GBK bytes back into its Chinese text.
+// Turns title tags that arrived as raw GBK bytes or as Latin-1 mojibake of them into Chinese text.
 #include "playback/titlerepair.h"
 
 #include "lyrics/gbkcodec.h"
+
+#include <QStringDecoder>
 
 #include <algorithm>
 
@@ -24,4 +26,13 @@ QString repairTitle(const QString& title)
     if (!fitsLatin1(title) || !hasNonAscii(title))
         return title;
     return decodeGb18030(title.toLatin1()).value_or(title);
+}
+
+QString decodeTagText(const QByteArray& raw)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(raw);
+    if (!utf8.hasError())
+        return repairTitle(text);
+    return decodeGb18030(raw).value_or(QString::fromLatin1(raw));
 }

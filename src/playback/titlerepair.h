@@ -1,6 +1,7 @@
-// Turns a title tag that arrived as Latin-1 mojibake of GBK bytes back into its Chinese text.
+// Turns title tags that arrived as raw GBK bytes or as Latin-1 mojibake of them into Chinese text.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // Most Chinese MP3s store their titles as GBK bytes in ID3v1 tags or in ID3v2 frames marked
@@ -8,3 +9,8 @@
 // of the title fits a byte and some byte is non-ASCII, the bytes are read again as GB18030,
 // strictly; a title those bytes do not form (such as "Café") comes back unchanged.
 QString repairTitle(const QString& title);
+
+// A tag value as the demuxer passed it on: UTF-8 when the tag said what it holds (then
+// repaired as above), the tag's own bytes otherwise, as in ID3v1 tags. Bytes that are not
+// UTF-8 are read as GB18030 if they form it, else as Latin-1, the encoding ID3v1 prescribes.
+QString decodeTagText(const QByteArray& raw);

@@ -1,0 +1,66 @@
+// Tests of repairTitle and decodeTagText: titles that came through as GBK bytes or Latin-1 mojibake.
+#include "playback/titlerepair.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestTitleRepair : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void repair_data();
+    void repair();
+    void decode_data();
+    void decode();
+};
+
+void TestTitleRepair::repair_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("GBK bytes read as Latin-1")
+        << QString::fromLatin1("\xB2\xE2\xCA\xD4\xB8\xE8\xC7\xFA") << u"测试歌曲"_s;
+    QTest::newRow("GBK with ASCII around it")
+        << QString::fromLatin1("01 \xD4\xC2\xC1\xC1 (Live)") << u"01 月亮 (Live)"_s;
+    QTest::newRow("already Chinese") << u"测试歌曲"_s << u"测试歌曲"_s;
+    QTest::newRow("plain ASCII") << u"Hello World"_s << u"Hello World"_s;
+    QTest::newRow("Latin-1 that is no GBK") << u"Café"_s << u"Café"_s;
+    QTest::newRow("GBK cut in the middle of a character")
+        << QString::fromLatin1("\xB2\xE2\xCA") << QString::fromLatin1("\xB2\xE2\xCA");
+    QTest::newRow("characters beyond Latin-1 keep it as it is") << u"Ĉafé"_s << u"Ĉafé"_s;
+    QTest::newRow("empty") << QString() << QString();
+}
+
+void TestTitleRepair::repair()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, expected);
+    QCOMPARE(repairTitle(title), expected);
+}
+
+void TestTitleRepair::decode_data()
+{
+    QTest::addColumn<QByteArray>("raw");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("UTF-8") << QByteArray("\xE6\xB5\x8B\xE8\xAF\x95\xE6\xAD\x8C\xE6\x9B\xB2") << u"测试歌曲"_s;
+    QTest::newRow("raw GBK, as in ID3v1") << QByteArray("\xB2\xE2\xCA\xD4\xB8\xE8\xC7\xFA") << u"测试歌曲"_s;
+    QTest::newRow("UTF-8 of GBK read as Latin-1")
+        << QByteArray("\xC2\xB2\xC3\xA2\xC3\x8A\xC3\x94\xC2\xB8\xC3\xA8\xC3\x87\xC3\xBA") << u"测试歌曲"_s;
+    QTest::newRow("raw Latin-1, neither UTF-8 nor GBK") << QByteArray("Caf\xE9") << u"Café"_s;
+    QTest::newRow("ASCII") << QByteArray("Hello World") << u"Hello World"_s;
+    QTest::newRow("empty") << QByteArray() << QString();
+}
+
+void TestTitleRepair::decode()
+{
+    QFETCH(QByteArray, raw);
+    QFETCH(QString, expected);
+    QCOMPARE(decodeTagText(raw), expected);
+}
+
+QTEST_GUILESS_MAIN(TestTitleRepair)
+#include "tst_titlerepair.moc"
