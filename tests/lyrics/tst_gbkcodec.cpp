@@ -50,6 +50,11 @@ void TestGbkCodec::encode_data()
     QTest::newRow("emoji") << u"\U0001F600"_s << "9439fc36"_ba;
     QTest::newRow("Hangul syllable") << u"\uAC00"_s << "8237cf35"_ba;
     QTest::newRow("extension B ideograph") << u"\U00020BB7"_s << "9534b235"_ba;
+    QTest::newRow("first and last code point above the BMP") << u"\U00010000\U0010FFFF"_s
+                                                             << "90308130e3329a35"_ba;
+    QTest::newRow("emoji flag with tag characters")
+        << u"\U0001F3F4\U000E0067\U000E0062\U000E0073\U000E0063\U000E0074\U000E007F"_s
+        << "9439c832d336a031d3369f36d336a133d3369f37d336a134d336a235"_ba;
     QTest::newRow("GB18030 two-byte addition") << u"\u1E3F"_s << "a8bc"_ba;
     QTest::newRow("mixed line") << u"[00:01.00]我\U0001F600가\r\n"_s
                                 << "5b30303a30312e30305dced29439fc368237cf350d0a"_ba;
@@ -83,6 +88,8 @@ void TestGbkCodec::roundTrip_data()
     QTest::newRow("euro sign") << u"售价 9\u20AC"_s;
     QTest::newRow("user-defined area") << withUnits({0xE000, 0xE233, 0xE234, 0xE4C5, 0xE4C6, 0xE765});
     QTest::newRow("last code point") << u"\U0010FFFF"_s;
+    QTest::newRow("emoji flag with tag characters")
+        << u"\U0001F3F4\U000E0067\U000E0062\U000E0073\U000E0063\U000E0074\U000E007F"_s;
     QTest::newRow("NUL inside") << withUnits({u'a', 0, u'b'});
 }
 
