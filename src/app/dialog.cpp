@@ -71,6 +71,8 @@ Dialog::Dialog(QWidget* parent)
     OKButton->setFocus();
     adjustSize();
     Form_Load();
+    // Qt drops this for tool windows; the program must run on while the dialog is open.
+    setAttribute(Qt::WA_QuitOnClose, true);
 }
 
 void Dialog::Form_Load()

@@ -26,6 +26,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QLayout>
 #include <QVBoxLayout>
 
 #include <exception>
@@ -265,6 +266,9 @@ void Form1::Form_Load()
         Skin1->applySkin(this);
         mp3->setEnableContextMenu(false);
         Text1[0]->hide();
+        // The skin changes fonts and margins, so take the size it gives before centring.
+        ensurePolished();
+        layout()->activate();
         adjustSize();
         centreOnScreen(this);
     });

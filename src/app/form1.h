@@ -65,7 +65,8 @@ public:
     // The About dialog while it exists (it outlives this window if it is still open).
     Dialog* aboutDialog() const;
 
-public Q_SLOTS:
+    // The handlers, one per user action or timer tick. Plain member functions rather than
+    // slots: moc cannot spell the Chinese names, and the connections use function pointers.
     void Form_Load();
     void 载入歌曲_Click();
     void close_Click();

@@ -2,6 +2,7 @@
 #include "app/dialog.h"
 #include "app/form1.h"
 #include "app/sheetbox.h"
+#include "app/skin.h"
 #include "app/skinlabel.h"
 #include "scriptedprompts.h"
 

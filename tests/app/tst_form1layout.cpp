@@ -71,7 +71,7 @@ void TestForm1Layout::window()
 {
     QCOMPARE(form_->windowTitle(), u"LRC晓韵星舟  v1.0 beta 测试版"_s);
     QCOMPARE(form_->client->size(), QSize(748, 509));
-    QCOMPARE(form_->client->y(), form_->menuBar->height());
+    QCOMPARE(form_->client->y(), form_->menuBar->geometry().bottom() + 1);
     QCOMPARE(form_->minimumSize(), form_->maximumSize());
     QVERIFY(!(form_->windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(form_->windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -176,17 +176,18 @@ void TestForm1Layout::stackingFrontToBack()
 
 void TestForm1Layout::focusChainFollowsTabOrder()
 {
+    // Labels, frames and the player take no focus; every other control follows its tab index.
     QList<int> chain;
-    QWidget* start = form_->findChild<QWidget*>(u"SkinLabel1"_s);
+    QWidget* start = form_->Text1[1];
     QWidget* widget = start;
     do {
-        if (widget->parentWidget() == form_->client)
+        if (widget->parentWidget() == form_->client && (widget->focusPolicy() & Qt::TabFocus))
             chain << widget->property("tabIndex").toInt();
         widget = widget->nextInFocusChain();
     } while (widget != start);
-    QCOMPARE(chain.size(), 36);
-    for (int i = 0; i < 36; ++i)
-        QCOMPARE(chain.at(i), i);
+    const QList<int> expected = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23,
+                                 24, 27, 28, 30, 31, 33, 34, 35};
+    QCOMPARE(chain, expected);
 
     // Tab leaves the first lyric row in its designed order: time 1, time 2, then row 2's second time.
     form_->activateWindow();
