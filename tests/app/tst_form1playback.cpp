@@ -1,0 +1,293 @@
+// Loading a song, the play/pause toggle with its readout, and the seek and volume steps,
+// through the main window's handlers and the real player on MP3 files made for the test.
+#include "app/form1.h"
+#include "app/skinlabel.h"
+#include "playback/mediaplayer.h"
+#include "playback/positionreadout.h"
+#include "scriptedprompts.h"
+#include "support/mediafixtures.h"
+
+#include <QAction>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include <clocale>
+
+using namespace Qt::StringLiterals;
+
+class TestForm1Playback : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void loadEnablesTransportAtNextTickAndStaysStopped();
+    void loadedTitle_data();
+    void loadedTitle();
+    void cancelChangesNothing();
+    void cancelAfterALoadKeepsTheSong();
+    void firstClickPlaysSecondPausesWithReadout();
+    void playFailureLeavesTheCaption();
+    void seekSteps();
+    void seekClampsAtBothEnds();
+    void volumeStepsClamp();
+    void secondSongWhilePlayingStopsIt();
+    void brokenFileIsLoadedQuietlyAndPlayReportsIt();
+
+private:
+    void load(const QString& path);
+    double positionAfter(int milliseconds);
+    QList<QPushButton*> transport() const;
+
+    MediaFixtures fixtures_;
+    QString song_;
+    ScriptedPrompts prompts_;
+    QPointer<Form1> form_;
+};
+
+void TestForm1Playback::initTestCase()
+{
+    std::setlocale(LC_NUMERIC, "C");
+    song_ = fixtures_.withId3v2Title(u"歌 曲/第一 首.mp3"_s, u"测试歌曲"_s, MediaFixtures::TextEncoding::Utf16, 8);
+    QVERIFY2(!song_.isEmpty(), qPrintable(fixtures_.error()));
+}
+
+void TestForm1Playback::init()
+{
+    prompts_ = ScriptedPrompts();
+    form_ = new Form1(prompts_);
+    form_->mp3->setAudioDriver(u"null"_s);
+    form_->show();
+}
+
+void TestForm1Playback::cleanup()
+{
+    delete form_;
+}
+
+QList<QPushButton*> TestForm1Playback::transport() const
+{
+    return {form_->Command1, form_->Command2, form_->Command3, form_->Command4, form_->Command5};
+}
+
+void TestForm1Playback::load(const QString& path)
+{
+    prompts_.fileAnswers << path;
+    form_->载入歌曲->trigger();
+    // The buttons are enabled by the next tick of Timer1; clicks on them count only from then on.
+    if (!path.isEmpty())
+        QTRY_VERIFY(form_->Command5->isEnabled());
+}
+
+double TestForm1Playback::positionAfter(int milliseconds)
+{
+    QTest::qWait(milliseconds);
+    return form_->mp3->controls().currentPosition();
+}
+
+void TestForm1Playback::loadEnablesTransportAtNextTickAndStaysStopped()
+{
+    QTest::qWait(20);
+    for (QPushButton* button : transport())
+        QVERIFY(!button->isEnabled());
+
+    load(song_);
+    QCOMPARE(prompts_.askedFilters, QStringList{u"Mp3文件|*.mp3"_s});
+    QCOMPARE(form_->mp3->URL(), song_);
+    QCOMPARE(form_->SkinLabel2->text(), u"测试歌曲"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(form_->Command5->isEnabled(), 1000);
+    for (QPushButton* button : transport())
+        QVERIFY(button->isEnabled());
+    QCOMPARE(form_->mp3->controls().currentPosition(), 0.0);
+    QCOMPARE(positionAfter(150), 0.0);
+    QCOMPARE(form_->Command1->text(), u"播放"_s);
+    QVERIFY(prompts_.errors.isEmpty());
+}
+
+void TestForm1Playback::loadedTitle_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("file name without extension") << u"untagged"_s << u"我的 歌"_s;
+    QTest::newRow("ID3v1 title in GBK bytes") << u"gbk"_s << u"月光"_s;
+}
+
+void TestForm1Playback::loadedTitle()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, expected);
+    const QString path = kind == u"untagged"_s
+        ? fixtures_.tone(u"目录 名/我的 歌.mp3"_s, 2)
+        : fixtures_.withId3v1Title(u"gbk.mp3"_s, QByteArray("\xd4\xc2\xb9\xe2"));
+    QVERIFY2(!path.isEmpty(), qPrintable(fixtures_.error()));
+    load(path);
+    QCOMPARE(form_->SkinLabel2->text(), expected);
+}
+
+void TestForm1Playback::cancelChangesNothing()
+{
+    load(QString());
+    QCOMPARE(form_->mp3->URL(), QString());
+    QCOMPARE(form_->SkinLabel2->text(), u"歌曲信息(尚未载入歌曲)"_s);
+    QTest::qWait(30);
+    for (QPushButton* button : transport())
+        QVERIFY(!button->isEnabled());
+    QVERIFY(prompts_.errors.isEmpty());
+}
+
+void TestForm1Playback::cancelAfterALoadKeepsTheSong()
+{
+    load(song_);
+    form_->Command1->click();
+    const double playing = positionAfter(200);
+    QVERIFY(playing > 0.0);
+    load(QString());
+    QCOMPARE(form_->mp3->URL(), song_);
+    QCOMPARE(form_->SkinLabel2->text(), u"测试歌曲"_s);
+    // Cancel stops nothing: the song plays on.
+    QTRY_VERIFY(form_->mp3->controls().currentPosition() > playing);
+}
+
+void TestForm1Playback::firstClickPlaysSecondPausesWithReadout()
+{
+    load(song_);
+    QTRY_VERIFY(form_->Command1->isEnabled());
+
+    form_->Command1->click();
+    QCOMPARE(form_->Command1->text(), u"暂停"_s);
+    QVERIFY(prompts_.messages.isEmpty());
+    QTRY_VERIFY(form_->mp3->controls().currentPosition() > 0.3);
+
+    form_->Command1->click();
+    QCOMPARE(form_->Command1->text(), u"播放"_s);
+    QCOMPARE(prompts_.messages.size(), 1);
+    QCOMPARE(prompts_.messages[0].title, u"当前时刻"_s);
+    const double paused = form_->mp3->controls().currentPosition();
+    QCOMPARE(prompts_.messages[0].text, positionReadout(paused));
+    QVERIFY(prompts_.messages[0].text.startsWith(u"0:0:"_s));
+    QCOMPARE(positionAfter(150), paused);
+
+    // The next click resumes from where it paused.
+    form_->Command1->click();
+    QCOMPARE(form_->Command1->text(), u"暂停"_s);
+    QTRY_VERIFY(form_->mp3->controls().currentPosition() > paused);
+    QVERIFY(form_->mp3->controls().currentPosition() < paused + 1.0);
+    QVERIFY(prompts_.errors.isEmpty());
+}
+
+void TestForm1Playback::playFailureLeavesTheCaption()
+{
+    const QString broken = fixtures_.randomBytes(u"坏的.mp3"_s);
+    load(broken);
+    form_->Command1->click();
+    QCOMPARE(form_->Command1->text(), u"播放"_s);
+    QCOMPARE(prompts_.errors.size(), 1);
+    QCOMPARE(prompts_.errors[0].title, u"播放/暂停"_s);
+    QVERIFY2(!prompts_.errors[0].text.isEmpty(), "the reason is reported");
+}
+
+void TestForm1Playback::seekSteps()
+{
+    load(song_);
+    double expected = 0.0;
+    for (int click = 0; click < 5; ++click) {
+        form_->Command2->click();
+        expected += 1.0;
+        QCOMPARE(form_->mp3->controls().currentPosition(), expected);
+    }
+    form_->Command3->click();
+    QCOMPARE(form_->mp3->controls().currentPosition(), expected - 1.0);
+
+    // While playing, each step lands one second past the position read just before it.
+    form_->Command1->click();
+    for (int click = 0; click < 3; ++click) {
+        const double before = form_->mp3->controls().currentPosition();
+        form_->Command2->click();
+        const double after = form_->mp3->controls().currentPosition();
+        QVERIFY2(after > before + 0.999 && after < before + 1.2, qPrintable(u"%1 -> %2"_s.arg(before).arg(after)));
+    }
+    QCOMPARE(form_->Command1->text(), u"暂停"_s);
+    QVERIFY(prompts_.messages.isEmpty());
+}
+
+void TestForm1Playback::seekClampsAtBothEnds()
+{
+    load(song_);
+    form_->mp3->controls().setCurrentPosition(0.4);
+    form_->Command3->click();
+    QCOMPARE(form_->mp3->controls().currentPosition(), 0.0);
+
+    form_->mp3->controls().setCurrentPosition(7.5);
+    form_->Command2->click();
+    const double end = form_->mp3->controls().currentPosition();
+    QVERIFY2(end > 7.5 && end <= 8.1, qPrintable(QString::number(end)));
+    QVERIFY(prompts_.errors.isEmpty());
+}
+
+void TestForm1Playback::volumeStepsClamp()
+{
+    load(song_);
+    QCOMPARE(form_->mp3->settings().volume(), 50);
+    const QList<int> upwards = {55, 60, 65, 70, 75, 80, 85, 90, 95, 100, 100};
+    for (int expected : upwards) {
+        form_->Command4->click();
+        QCOMPARE(form_->mp3->settings().volume(), expected);
+    }
+    for (int click = 0; click < 20; ++click)
+        form_->Command5->click();
+    QCOMPARE(form_->mp3->settings().volume(), 0);
+    form_->Command5->click();
+    QCOMPARE(form_->mp3->settings().volume(), 0);
+    form_->Command4->click();
+    QCOMPARE(form_->mp3->settings().volume(), 5);
+}
+
+void TestForm1Playback::secondSongWhilePlayingStopsIt()
+{
+    const QString second = fixtures_.withId3v2Title(u"second.mp3"_s, u"第二首"_s, MediaFixtures::TextEncoding::Utf8, 4);
+    load(song_);
+    form_->Command1->click();
+    QTRY_VERIFY(form_->mp3->controls().currentPosition() > 0.2);
+
+    load(second);
+    QCOMPARE(form_->SkinLabel2->text(), u"第二首"_s);
+    QCOMPARE(form_->Command1->text(), u"暂停"_s);
+    QCOMPARE(positionAfter(150), 0.0);
+
+    // The caption still says 暂停, so the next click takes the pause branch on the stopped player.
+    form_->Command1->click();
+    QCOMPARE(form_->Command1->text(), u"播放"_s);
+    QCOMPARE(prompts_.messages.size(), 1);
+    QCOMPARE(prompts_.messages[0].text, u"0:0:0"_s);
+}
+
+void TestForm1Playback::brokenFileIsLoadedQuietlyAndPlayReportsIt()
+{
+    load(song_);
+    const QString broken = fixtures_.truncatedHeader(u"截断.mp3"_s);
+    load(broken);
+    QVERIFY(prompts_.errors.isEmpty());
+    QCOMPARE(form_->mp3->URL(), broken);
+    QCOMPARE(form_->SkinLabel2->text(), u"测试歌曲"_s);
+    QTRY_VERIFY(form_->Command1->isEnabled());
+
+    form_->Command1->click();
+    QCOMPARE(prompts_.errors.size(), 1);
+    QCOMPARE(form_->Command1->text(), u"播放"_s);
+    // The program carries on: a good song loads and plays again.
+    load(song_);
+    form_->Command1->click();
+    QCOMPARE(form_->Command1->text(), u"暂停"_s);
+    QTRY_VERIFY(form_->mp3->controls().currentPosition() > 0.1);
+}
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    TestForm1Playback test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_form1playback.moc"
