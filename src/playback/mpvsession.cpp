@@ -80,6 +80,9 @@ MpvSession::MpvSession(QObject* parent)
         {"vo", "null"}, {"vid", "no"}, {"audio-display", "no"}, {"idle", "yes"},
         {"keep-open", "always"}, {"config", "no"}, {"load-scripts", "no"}, {"ytdl", "no"},
         {"input-default-bindings", "no"}, {"osc", "no"}, {"terminal", "no"}, {"hr-seek", "yes"},
+        // mpv's other built-in scripts and saved resume positions have no place in this player.
+        {"load-stats-overlay", "no"}, {"load-osd-console", "no"}, {"load-auto-profiles", "no"},
+        {"resume-playback", "no"},
         {"volume", "50"}, {"mute", "no"}, {"speed", "1"}, {"pause", "yes"},
         {"ao", kDefaultAudioDrivers},
     };

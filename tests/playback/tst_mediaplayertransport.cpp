@@ -19,6 +19,13 @@ constexpr double kExact = 0.001;
 // How far the readout after pause() may be from the time really played.
 constexpr double kPauseTolerance = 0.010;
 
+void addPausedAndPlayingRows()
+{
+    QTest::addColumn<bool>("playing");
+    QTest::newRow("paused") << false;
+    QTest::newRow("playing") << true;
+}
+
 double secondsOf(const QElapsedTimer& timer)
 {
     return double(timer.nsecsElapsed()) / 1e9;
@@ -194,9 +201,7 @@ void TestMediaPlayerTransport::seeks()
 
 void TestMediaPlayerTransport::seekBeyondTheEnd_data()
 {
-    QTest::addColumn<bool>("playing");
-    QTest::newRow("paused") << false;
-    QTest::newRow("playing") << true;
+    addPausedAndPlayingRows();
 }
 
 // The end stays loaded (keep-open): the position reads the media's length and stays there.
@@ -216,9 +221,7 @@ void TestMediaPlayerTransport::seekBeyondTheEnd()
 // Seek steps of one second each, every one from the position the player has just reported.
 void TestMediaPlayerTransport::tenStepsForward_data()
 {
-    QTest::addColumn<bool>("playing");
-    QTest::newRow("paused") << false;
-    QTest::newRow("playing") << true;
+    addPausedAndPlayingRows();
 }
 
 void TestMediaPlayerTransport::tenStepsForward()
