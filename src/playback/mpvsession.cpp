@@ -119,15 +119,12 @@ void MpvSession::load(const QString& address, bool paused)
     const QString path = localPath(address);
     startLoading(path);
     if (const QString reason = unopenableReason(path); !reason.isEmpty()) {
-        command({"stop"});
         fail(reason);
     } else {
         setFlagProperty("pause", true);
         command({"loadfile", QFileInfo(path).absoluteFilePath().toUtf8()});
-        if (!waitUntil([this] { return m_media != Media::Loading; }, kLoadTimeoutMs)) {
-            command({"stop"});
+        if (!waitUntil([this] { return m_media != Media::Loading; }, kLoadTimeoutMs))
             fail(u"打开文件超时"_s);
-        }
     }
     if (m_media == Media::Failed)
         throw PlayerError(m_failure);
@@ -173,8 +170,9 @@ void MpvSession::setPaused(bool paused)
         return;
     const quint64 before = m_pauseEvents;
     setFlagProperty("pause", paused);
-    // mpv takes the new state in its next playback iteration; until then the position still
-    // advances in steps of up to 50 ms. The pause event is sent after that iteration.
+    // Read straight away, time-pos still holds what mpv's last playback iteration computed, up
+    // to 50 ms old while playing. The pause event comes after the iteration that applied the
+    // pause and brought the position up to date.
     waitUntil([&] { return m_pauseEvents > before && m_observedPause == paused; }, kStepTimeoutMs);
     if (!paused)
         m_pausedSeekCorrection = 0.0;
@@ -347,15 +345,15 @@ void MpvSession::checkAudioStarted()
     Q_EMIT stateChanged();
 }
 
+// Also unloads whatever mpv still holds, the song before included: nothing plays under the
+// address of a file that failed.
 void MpvSession::fail(const QString& reason)
 {
     if (m_media == Media::Failed)
         return;
-    const bool stillLoaded = m_media == Media::Ready || m_media == Media::Loading;
     m_media = Media::Failed;
     m_failure = u"无法打开媒体文件“%1”：%2"_s.arg(m_path, reason);
-    if (stillLoaded)
-        command({"stop"});
+    command({"stop"});
     Q_EMIT stateChanged();
 }
 

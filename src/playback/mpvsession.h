@@ -1,10 +1,12 @@
 // The one libmpv instance of a player, driven from the GUI thread: loading, pausing, seeking, reading.
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <initializer_list>
 #include <optional>
 
 struct mpv_handle;
