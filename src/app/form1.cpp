@@ -10,6 +10,7 @@
 #include "app/userprompts.h"
 #include "app/weblinks.h"
 #include "app/windowcentring.h"
+#include "app/windowicons.h"
 #include "lyrics/lrcfile.h"
 #include "lyrics/pagecommit.h"
 #include "lyrics/sheetcleaner.h"
@@ -80,6 +81,7 @@ Form1::Form1(UserPrompts& prompts, QWidget* parent)
     setObjectName(u"Form1"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(u"LRC晓韵星舟  v1.0 beta 测试版"_s);
+    setWindowIcon(mainWindowIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
@@ -116,9 +118,12 @@ void Form1::createMenus()
     menuBar = new QMenuBar(this);
     menuBar->setObjectName(u"menuBar"_s);
     menuBar->setNativeMenuBar(false);
+    menuBar->setAccessibleName(u"菜单栏"_s);
 
     文件 = menuBar->addMenu(u"文件"_s);
     文件->setObjectName(u"文件"_s);
+    // Qt names an open menu after its window title, which a menu of a bar does not have.
+    文件->setAccessibleName(文件->title());
     载入歌曲 = 文件->addAction(u"载入歌曲"_s);
     载入歌曲->setObjectName(u"载入歌曲"_s);
     closeItem = 文件->addAction(u"退出程序"_s);
@@ -126,6 +131,7 @@ void Form1::createMenus()
 
     帮助 = menuBar->addMenu(u"帮助"_s);
     帮助->setObjectName(u"帮助"_s);
+    帮助->setAccessibleName(帮助->title());
     使用说明 = 帮助->addAction(u"使用说明"_s);
     使用说明->setObjectName(u"使用说明"_s);
     a = 帮助->addSeparator();
@@ -409,7 +415,9 @@ void Form1::Timer2_Timer()
         return;
     // A new press while the last readout is still open closes it and resumes, so readouts never stack.
     prompts_.dismissMessage(kReadoutTitle);
-    Command1_Click();
+    // Queued rather than called from inside this tick: Qt does not fire a timer again while its own
+    // handler runs, and the readout's box waits in the handler, so the poll would stop until it closed.
+    QMetaObject::invokeMethod(this, &Form1::Command1_Click, Qt::QueuedConnection);
 }
 
 bool Form1::IsKeyDown() const
