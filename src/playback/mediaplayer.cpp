@@ -31,6 +31,7 @@ MediaPlayer::MediaPlayer(QWidget* parent)
     connect(&m_repaintThrottle, &QTimer::timeout, this, &MediaPlayer::repaintIfPending);
     connect(m_session.get(), &MpvSession::positionChanged, this, &MediaPlayer::scheduleRepaint);
     connect(m_session.get(), &MpvSession::stateChanged, this, &MediaPlayer::scheduleRepaint);
+    refreshDisplay();
 }
 
 MediaPlayer::~MediaPlayer()
@@ -122,7 +123,7 @@ void MediaPlayer::scheduleRepaint()
         m_repaintPending = true;
         return;
     }
-    update(displayRect());
+    refreshDisplay();
     m_repaintThrottle.start();
 }
 
@@ -131,8 +132,19 @@ void MediaPlayer::repaintIfPending()
     if (!m_repaintPending)
         return;
     m_repaintPending = false;
-    update(displayRect());
+    refreshDisplay();
     m_repaintThrottle.start();
+}
+
+// A screen reader cannot read the painted clock, so the position and length it shows also go
+// into the accessible description, changed only when its text does.
+void MediaPlayer::refreshDisplay()
+{
+    update(displayRect());
+    const QString description = u"位置 %1 / 时长 %2"_s.arg(lrcClockText(m_session->position()),
+                                                         lrcClockText(m_session->duration()));
+    if (description != accessibleDescription())
+        setAccessibleDescription(description);
 }
 
 void MediaPlayer::contextMenuEvent(QContextMenuEvent* event)

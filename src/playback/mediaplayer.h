@@ -52,6 +52,7 @@ protected:
 private:
     void scheduleRepaint();
     void repaintIfPending();
+    void refreshDisplay();
     void runFromMenu(void (PlayerControls::*operation)());
     QString statusText() const;
     QMenu* createContextMenu();
