@@ -6,6 +6,7 @@
 #include "app/twips.h"
 #include "app/weblinks.h"
 #include "app/windowcentring.h"
+#include "app/windowicons.h"
 
 #include <QGroupBox>
 #include <QPushButton>
@@ -37,6 +38,7 @@ Dialog::Dialog(QWidget* parent)
     setObjectName(u"Dialog"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(u"关于程序："_s);
+    setWindowIcon(aboutDialogIcon());
     // A tool window stays out of the task bar; it has a close button and nothing else.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);

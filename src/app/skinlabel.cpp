@@ -1,11 +1,13 @@
 // A caption drawn straight onto the skinned window, in its own font.
 #include "app/skinlabel.h"
 
+#include "app/chinesefonts.h"
+
 SkinLabel::SkinLabel(const QString& caption, const QStringList& fontFamilies, qreal pointSize, QWidget* parent)
     : QLabel(caption, parent)
 {
     QFont captionFont = font();
-    captionFont.setFamilies(fontFamilies);
+    captionFont.setFamilies(withChineseFallbacks(fontFamilies));
     captionFont.setPointSizeF(pointSize);
     captionFont.setWeight(QFont::Normal);
     setFont(captionFont);

@@ -7,7 +7,7 @@ class SkinLabel : public QLabel
 {
     Q_OBJECT
 public:
-    // The first installed family of the list is used, so a missing design font falls back
-    // to one that still renders Chinese in a similar style.
+    // The first installed family of the list is used; Simplified Chinese faces follow the list, so
+    // a design font that is missing, or has no Chinese, still shows the caption in Chinese glyphs.
     SkinLabel(const QString& caption, const QStringList& fontFamilies, qreal pointSize, QWidget* parent);
 };

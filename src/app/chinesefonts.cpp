@@ -1,0 +1,17 @@
+// Font families that render Simplified Chinese, put behind a window's or a label's own choice.
+#include "app/chinesefonts.h"
+
+using namespace Qt::StringLiterals;
+
+QStringList withChineseFallbacks(const QStringList& fontFamilies)
+{
+    const QStringList chinese = {u"Noto Sans CJK SC"_s,  u"Source Han Sans SC"_s, u"WenQuanYi Micro Hei"_s,
+                                 u"WenQuanYi Zen Hei"_s, u"AR PL UKai CN"_s,      u"AR PL UMing CN"_s,
+                                 u"Droid Sans Fallback"_s};
+    QStringList families = fontFamilies;
+    for (const QString& family : chinese) {
+        if (!families.contains(family, Qt::CaseInsensitive))
+            families << family;
+    }
+    return families;
+}

@@ -1,0 +1,93 @@
+// The window skin: a warm paper look that each window has applied once, when it loads.
+#include "app/skin.h"
+
+#include "app/captionbar.h"
+#include "app/skinerror.h"
+#include "app/skinframe.h"
+#include "app/skinstyle.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QFile>
+#include <QWindow>
+
+
+using namespace Qt::StringLiterals;
+
+// The resources live in a static library, so they are registered by hand before first use.
+static void initSkinResources()
+{
+    Q_INIT_RESOURCE(skin);
+}
+
+namespace {
+
+const auto kSkinFolder = u":/skin"_s;
+
+SkinDescription readStoredSkin()
+{
+    initSkinResources();
+    QFile file(kSkinFolder + u"/skin.ini"_s);
+    if (!file.open(QIODevice::ReadOnly))
+        throw SkinError(u"找不到皮肤描述“%1”"_s.arg(file.fileName()));
+    return parseSkinDescription(file.readAll());
+}
+
+QBoxLayout* verticalLayoutOf(QWidget* window)
+{
+    if (!window)
+        throw SkinError(u"没有要换肤的窗口"_s);
+    auto* layout = qobject_cast<QBoxLayout*>(window->layout());
+    if (!layout || layout->direction() != QBoxLayout::TopToBottom)
+        throw SkinError(u"窗口“%1”没有自上而下的布局，放不下皮肤的标题栏"_s.arg(window->windowTitle()));
+    return layout;
+}
+
+} // namespace
+
+Skin::Skin(QObject* parent)
+    : QObject(parent)
+    , description_(readStoredSkin())
+{
+}
+
+QStringList Skin::imageNames() const
+{
+    return {description_.paper, description_.paperActive, description_.checkBoxes, description_.radioButtons};
+}
+
+bool Skin::isApplied(const QWidget* window)
+{
+    return window && window->findChild<CaptionBar*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+// Both windows carry the same stored skin, so they share one style and read its images once.
+SkinStyle* Skin::sharedStyle() const
+{
+    auto* style = qApp->findChild<SkinStyle*>(description_.name, Qt::FindDirectChildrenOnly);
+    if (!style) {
+        style = new SkinStyle(kSkinFolder, description_);
+        style->setObjectName(description_.name);
+        style->setParent(qApp);
+    }
+    return style;
+}
+
+void Skin::applySkin(QWidget* window)
+{
+    QBoxLayout* layout = verticalLayoutOf(window);
+    if (isApplied(window))
+        return;
+    SkinStyle* style = sharedStyle();
+
+    // setWindowFlags() would drop the frameless hint again beside the title-bar button hints, which
+    // stay: they tell the caption bar which buttons to draw, and the window manager what is allowed.
+    window->overrideWindowFlags(window->windowFlags() | Qt::FramelessWindowHint);
+    if (QWindow* handle = window->windowHandle())
+        handle->setFlags(window->windowFlags());
+    layout->insertWidget(0, new CaptionBar(window, *style));
+    layout->setContentsMargins(SkinFrame::kWidth, SkinFrame::kWidth, SkinFrame::kWidth, SkinFrame::kWidth);
+    new SkinFrame(window, *style);
+    style->dress(window);
+    window->adjustSize();
+}

@@ -1,0 +1,383 @@
+// Draws the controls of a skinned window on paper: buttons, frames, text boxes, menus, indicators.
+#include "app/skinstyle.h"
+
+#include "app/chinesefonts.h"
+#include "app/skindescription.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStyleFactory>
+#include <QStyleOption>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The size of the classic window font: at it the grid's longest default text, "此处输入时间1",
+// fits its 81-pixel box, which it does not at the 9 points of the usual Linux desktop font.
+constexpr qreal kWindowPointSize = 8.25;
+constexpr int kIndicatorSize = 13;
+constexpr qreal kButtonRadius = 3.0;
+constexpr qreal kLitRadius = 2.0;
+constexpr int kFocusInset = 4;
+
+QPainterPath roundedPath(const QRect& rect, qreal penWidth, qreal radius)
+{
+    QPainterPath path;
+    const qreal inset = penWidth / 2;
+    path.addRoundedRect(QRectF(rect).adjusted(inset, inset, -inset, -inset), radius, radius);
+    return path;
+}
+
+SkinImages::Look indicatorLook(QStyle::State state)
+{
+    if (!(state & QStyle::State_Enabled))
+        return SkinImages::Look::Disabled;
+    if (state & QStyle::State_Sunken)
+        return SkinImages::Look::Pressed;
+    if (state & QStyle::State_MouseOver)
+        return SkinImages::Look::Highlighted;
+    return SkinImages::Look::Normal;
+}
+
+SkinImages::Mark indicatorMark(QStyle::State state)
+{
+    if (state & QStyle::State_On)
+        return SkinImages::Mark::Checked;
+    if (state & QStyle::State_NoChange)
+        return SkinImages::Mark::PartlyChecked;
+    return SkinImages::Mark::Unchecked;
+}
+
+// The desktop's own family, with Chinese faces behind it for the Han characters.
+QFont windowFont(const QFont& platformFont)
+{
+    QFont font = platformFont;
+    font.setFamilies(withChineseFallbacks(platformFont.families()));
+    font.setPointSizeF(kWindowPointSize);
+    return font;
+}
+
+} // namespace
+
+SkinStyle::SkinStyle(const QString& folder, const SkinDescription& description)
+    : QProxyStyle(QStyleFactory::create(u"Fusion"_s))
+    , colours_(skinColours(description.hueShift))
+    , images_(folder, description)
+    , palette_(skinPalette(colours_, images_.paper()))
+    , font_(windowFont(QApplication::font()))
+{
+}
+
+void SkinStyle::dress(QWidget* window)
+{
+    QList<QWidget*> widgets = window->findChildren<QWidget*>();
+    widgets.prepend(window);
+    for (QWidget* widget : std::as_const(widgets)) {
+        if (widget->style() == this)
+            continue;
+        widget->setStyle(this);
+        // Palettes and fonts pass from a window to its controls, but not to the windows it owns (menus).
+        if (widget->isWindow()) {
+            widget->setPalette(palette_);
+            widget->setFont(font_);
+        }
+    }
+}
+
+void SkinStyle::drawRing(QPainter* painter, const QRect& rect, const QColor& colour)
+{
+    painter->fillRect(QRect(rect.left(), rect.top(), rect.width(), 1), colour);
+    painter->fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), colour);
+    painter->fillRect(QRect(rect.left(), rect.top() + 1, 1, rect.height() - 2), colour);
+    painter->fillRect(QRect(rect.right(), rect.top() + 1, 1, rect.height() - 2), colour);
+}
+
+void SkinStyle::fillPaper(QPainter* painter, const QRect& rect, bool active) const
+{
+    painter->fillRect(rect, QBrush(active ? images_.paperActive() : images_.paper()));
+}
+
+QPalette SkinStyle::standardPalette() const
+{
+    return palette_;
+}
+
+void SkinStyle::polish(QWidget* widget)
+{
+    QProxyStyle::polish(widget);
+    // Buttons and menu-bar items light up under the mouse, which needs hover events.
+    if (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QMenuBar*>(widget))
+        widget->setAttribute(Qt::WA_Hover);
+}
+
+int SkinStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const
+{
+    switch (metric) {
+    case PM_IndicatorWidth:
+    case PM_IndicatorHeight:
+    case PM_ExclusiveIndicatorWidth:
+    case PM_ExclusiveIndicatorHeight:
+        return kIndicatorSize;
+    case PM_ButtonShiftHorizontal:
+    case PM_ButtonShiftVertical:
+    case PM_MenuPanelWidth:
+    case PM_DefaultFrameWidth:
+        return 1;
+    default:
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+}
+
+void SkinStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                              const QWidget* widget) const
+{
+    switch (element) {
+    case PE_PanelButtonCommand:
+        drawButtonPanel(option, painter);
+        return;
+    case PE_FrameDefaultButton: // the panel draws the default button's stronger border itself
+        return;
+    case PE_FrameFocusRect:
+        drawFocusRect(option, painter);
+        return;
+    case PE_PanelLineEdit:
+        painter->fillRect(option->rect, option->palette.base());
+        if (const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option); frame && frame->lineWidth > 0)
+            drawLineFrame(option, painter);
+        return;
+    case PE_Frame:
+    case PE_FrameLineEdit:
+        drawLineFrame(option, painter);
+        return;
+    case PE_FrameGroupBox:
+        drawGroupFrame(option, painter);
+        return;
+    case PE_PanelMenu:
+    case PE_PanelMenuBar:
+        fillPaper(painter, option->rect, false);
+        return;
+    case PE_FrameMenu:
+        drawRing(painter, option->rect, colours_.rule);
+        return;
+    case PE_IndicatorCheckBox:
+        drawIndicator(SkinImages::Indicator::CheckBox, option, painter);
+        return;
+    case PE_IndicatorRadioButton:
+        drawIndicator(SkinImages::Indicator::RadioButton, option, painter);
+        return;
+    default:
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+}
+
+void SkinStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                            const QWidget* widget) const
+{
+    switch (element) {
+    case CE_PushButton:
+        drawPushButton(option, painter, widget);
+        return;
+    case CE_MenuBarEmptyArea:
+        drawMenuBarEmptyArea(option, painter, widget);
+        return;
+    case CE_MenuBarItem:
+        drawMenuBarItem(option, painter, widget);
+        return;
+    case CE_MenuItem:
+        drawMenuItem(option, painter, widget);
+        return;
+    case CE_MenuEmptyArea:
+        fillPaper(painter, option->rect, false);
+        return;
+    default:
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+}
+
+void SkinStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                                   const QWidget* widget) const
+{
+    if (control == CC_GroupBox)
+        drawGroupBox(option, painter, widget);
+    else
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+}
+
+// Normal buttons are paper with a sheen, lit-up and pressed ones the warmer paper, disabled ones faded.
+void SkinStyle::drawButtonPanel(const QStyleOption* option, QPainter* painter) const
+{
+    const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option);
+    const bool isDefault = button && (button->features & QStyleOptionButton::DefaultButton);
+    const bool enabled = option->state & State_Enabled;
+    const bool pressed = enabled && (option->state & (State_Sunken | State_On));
+    const bool highlighted = enabled && !pressed && (option->state & State_MouseOver);
+
+    QColor border = colours_.rule;
+    QColor overlay = colours_.sheen;
+    if (!enabled) {
+        border = colours_.ruleFaded;
+        overlay = colours_.sheenDisabled;
+    } else if (pressed) {
+        border = colours_.ruleStrong;
+        overlay = colours_.shade;
+    } else if (highlighted) {
+        border = colours_.ruleHighlighted;
+        overlay = Qt::transparent;
+    }
+    if (isDefault && enabled)
+        border = colours_.ruleStrong;
+    const qreal penWidth = isDefault ? 2.0 : 1.0;
+
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    const QPainterPath face = roundedPath(option->rect, penWidth, kButtonRadius);
+    painter->fillPath(face, QBrush(pressed || highlighted ? images_.paperActive() : images_.paper()));
+    painter->fillPath(face, overlay);
+    painter->strokePath(face, QPen(border, penWidth));
+    painter->restore();
+}
+
+// The focused button shows a dotted rectangle inside its border, whether it got the focus by
+// mouse or by keyboard.
+void SkinStyle::drawPushButton(const QStyleOption* option, QPainter* painter, const QWidget* widget) const
+{
+    const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option);
+    if (!button) {
+        QProxyStyle::drawControl(CE_PushButton, option, painter, widget);
+        return;
+    }
+    QStyleOptionButton unfocused(*button);
+    unfocused.state &= ~State_HasFocus;
+    QProxyStyle::drawControl(CE_PushButton, &unfocused, painter, widget);
+    if ((button->state & State_HasFocus) && (button->state & State_Enabled)) {
+        QStyleOption focus(*button);
+        focus.rect = button->rect.adjusted(kFocusInset, kFocusInset, -kFocusInset, -kFocusInset);
+        drawFocusRect(&focus, painter);
+    }
+}
+
+void SkinStyle::drawFocusRect(const QStyleOption* option, QPainter* painter) const
+{
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->setPen(QPen(colours_.ink, 1, Qt::DotLine));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+    painter->restore();
+}
+
+void SkinStyle::drawLineFrame(const QStyleOption* option, QPainter* painter) const
+{
+    QColor line = colours_.rule;
+    if (!(option->state & State_Enabled))
+        line = colours_.ruleFaded;
+    else if (option->state & State_HasFocus)
+        line = colours_.ruleStrong;
+    drawRing(painter, option->rect, line);
+}
+
+// An etched line: a brown rule with a light edge below and to the right of it.
+void SkinStyle::drawGroupFrame(const QStyleOption* option, QPainter* painter) const
+{
+    drawRing(painter, option->rect.adjusted(1, 1, 0, 0), colours_.paperLight);
+    drawRing(painter, option->rect.adjusted(0, 0, -1, -1), colours_.ruleLight);
+}
+
+void SkinStyle::drawIndicator(SkinImages::Indicator indicator, const QStyleOption* option, QPainter* painter) const
+{
+    const int side = qMin(option->rect.width(), option->rect.height());
+    QRect target(0, 0, side, side);
+    target.moveCenter(option->rect.center());
+    images_.drawIndicator(painter, target, indicator, indicatorMark(option->state), indicatorLook(option->state));
+}
+
+void SkinStyle::drawLitPanel(QPainter* painter, const QRect& rect, const QColor& border) const
+{
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    const QPainterPath path = roundedPath(rect, 1.0, kLitRadius);
+    painter->fillPath(path, QBrush(images_.paperActive()));
+    painter->strokePath(path, QPen(border, 1.0));
+    painter->restore();
+}
+
+void SkinStyle::drawMenuBarEmptyArea(const QStyleOption* option, QPainter* painter, const QWidget* widget) const
+{
+    fillPaper(painter, option->rect, false);
+    // One rule under the whole bar, whichever part is being drawn.
+    const int bottom = widget ? widget->rect().bottom() : option->rect.bottom();
+    painter->fillRect(QRect(option->rect.left(), bottom, option->rect.width(), 1), colours_.ruleLight);
+}
+
+void SkinStyle::drawMenuBarItem(const QStyleOption* option, QPainter* painter, const QWidget* widget) const
+{
+    const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+    if (!item) {
+        QProxyStyle::drawControl(CE_MenuBarItem, option, painter, widget);
+        return;
+    }
+    drawMenuBarEmptyArea(option, painter, widget);
+    const bool enabled = option->state & State_Enabled;
+    if (enabled && (option->state & (State_Selected | State_Sunken)))
+        drawLitPanel(painter, option->rect.adjusted(1, 1, -1, -2),
+                     option->state & State_Sunken ? colours_.ruleStrong : colours_.rule);
+    drawItemText(painter, option->rect, Qt::AlignCenter | Qt::TextShowMnemonic | Qt::TextSingleLine, option->palette,
+                 enabled, item->text, QPalette::WindowText);
+}
+
+void SkinStyle::drawMenuItem(const QStyleOption* option, QPainter* painter, const QWidget* widget) const
+{
+    const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+    if (!item) {
+        QProxyStyle::drawControl(CE_MenuItem, option, painter, widget);
+        return;
+    }
+    fillPaper(painter, option->rect, false);
+    if (item->menuItemType == QStyleOptionMenuItem::Separator) {
+        const QRect line(option->rect.left() + 4, option->rect.center().y(), option->rect.width() - 8, 1);
+        painter->fillRect(line, colours_.ruleLight);
+        painter->fillRect(line.translated(0, 1), colours_.paperLight);
+        return;
+    }
+    const bool enabled = option->state & State_Enabled;
+    if (enabled && (option->state & State_Selected))
+        drawLitPanel(painter, option->rect.adjusted(2, 0, -2, 0), colours_.rule);
+    // The base style lays out text, shortcut and submenu arrow; the highlight is already on the paper.
+    QStyleOptionMenuItem plain(*item);
+    plain.state &= ~State_Selected;
+    QProxyStyle::drawControl(CE_MenuItem, &plain, painter, widget);
+}
+
+// The classic frame: the rule runs through the middle of the caption, which sits on the paper.
+void SkinStyle::drawGroupBox(const QStyleOptionComplex* option, QPainter* painter, const QWidget* widget) const
+{
+    const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
+    if (!box) {
+        QProxyStyle::drawComplexControl(CC_GroupBox, option, painter, widget);
+        return;
+    }
+    const QRect label = subControlRect(CC_GroupBox, box, SC_GroupBoxLabel, widget);
+    const bool hasText = !box->text.isEmpty();
+    if (box->subControls & SC_GroupBoxFrame) {
+        QStyleOption frame(*box);
+        frame.rect.setTop(hasText ? label.center().y() : box->rect.top());
+        painter->save();
+        if (hasText)
+            painter->setClipRegion(QRegion(box->rect) - QRegion(label.adjusted(-2, 0, 2, 0)));
+        drawGroupFrame(&frame, painter);
+        painter->restore();
+    }
+    if (box->subControls & SC_GroupBoxCheckBox) {
+        QStyleOptionButton check;
+        check.QStyleOption::operator=(*box);
+        check.rect = subControlRect(CC_GroupBox, box, SC_GroupBoxCheckBox, widget);
+        drawIndicator(SkinImages::Indicator::CheckBox, &check, painter);
+    }
+    if (hasText && (box->subControls & SC_GroupBoxLabel))
+        drawItemText(painter, label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, box->palette,
+                     box->state & State_Enabled, box->text, QPalette::WindowText);
+}
