@@ -75,6 +75,33 @@ void hearNextMessage(HeardBox& heard)
     hearNextModal<QMessageBox>(heard, [](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
 }
 
+// The columns of a table of controls: object name, accessible role, accessible name.
+void addControlColumns()
+{
+    QTest::addColumn<QString>("object");
+    QTest::addColumn<QAccessible::Role>("role");
+    QTest::addColumn<QString>("name");
+}
+
+void addControl(const char* object, QAccessible::Role role, const QString& name)
+{
+    QTest::newRow(object) << QString::fromUtf8(object) << role << name;
+}
+
+// Checks the current row against the control of window it names, or against window itself.
+void verifyControl(QWidget* window)
+{
+    QFETCH(QString, object);
+    QFETCH(QAccessible::Role, role);
+    QFETCH(QString, name);
+    QWidget* control = window->objectName() == object ? window : window->findChild<QWidget*>(object);
+    QVERIFY2(control, qPrintable(object));
+    QAccessibleInterface* face = accessible(control);
+    QVERIFY(face);
+    QCOMPARE(face->role(), role);
+    QCOMPARE(face->text(QAccessible::Name), name);
+}
+
 // Roles a user meets as a control; containers, scroll bars and the like are left to Qt.
 bool isControlRole(QAccessible::Role role)
 {
@@ -145,65 +172,50 @@ void TestAccessibility::cleanupTestCase()
 
 void TestAccessibility::mainWindowControls_data()
 {
-    QTest::addColumn<QString>("object");
-    QTest::addColumn<QAccessible::Role>("role");
-    QTest::addColumn<QString>("name");
-
-    const auto row = [](const char* object, QAccessible::Role role, const QString& name) {
-        QTest::newRow(object) << QString::fromUtf8(object) << role << name;
-    };
-    row("Text1(1)", QAccessible::EditableText, u"第1行 时间1"_s);
-    row("Text1(2)", QAccessible::EditableText, u"第1行 时间2"_s);
-    row("Text1(3)", QAccessible::EditableText, u"第1行 歌词"_s);
-    row("Text1(4)", QAccessible::EditableText, u"第2行 时间1"_s);
-    row("Text1(5)", QAccessible::EditableText, u"第2行 时间2"_s);
-    row("Text1(6)", QAccessible::EditableText, u"第2行 歌词"_s);
-    row("Text1(7)", QAccessible::EditableText, u"第3行 时间1"_s);
-    row("Text1(8)", QAccessible::EditableText, u"第3行 时间2"_s);
-    row("Text1(9)", QAccessible::EditableText, u"第3行 歌词"_s);
-    row("Text1(10)", QAccessible::EditableText, u"第4行 时间1"_s);
-    row("Text1(11)", QAccessible::EditableText, u"第4行 时间2"_s);
-    row("Text1(12)", QAccessible::EditableText, u"第4行 歌词"_s);
-    row("Text1(13)", QAccessible::EditableText, u"第5行 时间1"_s);
-    row("Text1(14)", QAccessible::EditableText, u"第5行 时间2"_s);
-    row("Text1(15)", QAccessible::EditableText, u"第5行 歌词"_s);
-    row("Text1(16)", QAccessible::EditableText, u"第6行 时间1"_s);
-    row("Text1(17)", QAccessible::EditableText, u"第6行 时间2"_s);
-    row("Text1(18)", QAccessible::EditableText, u"第6行 歌词"_s);
-    row("Text1(19)", QAccessible::EditableText, u"第7行 时间1"_s);
-    row("Text1(20)", QAccessible::EditableText, u"第7行 时间2"_s);
-    row("Text1(21)", QAccessible::EditableText, u"第7行 歌词"_s);
-    row("Text2", QAccessible::EditableText, u"歌词总表"_s);
-    row("mp3", QAccessible::Client, u"播放器"_s);
-    row("Command1", QAccessible::PushButton, u"播放"_s);
-    row("Command2", QAccessible::PushButton, u"快进"_s);
-    row("Command3", QAccessible::PushButton, u"快退"_s);
-    row("Command4", QAccessible::PushButton, u"音量+"_s);
-    row("Command5", QAccessible::PushButton, u"音量-"_s);
-    row("Command6", QAccessible::PushButton, u"新一页歌词信息"_s);
-    row("Command7", QAccessible::PushButton, u"生成LRC歌词文件"_s);
-    row("Frame1", QAccessible::Grouping, u"播放控制"_s);
-    row("Frame2", QAccessible::Grouping, u"音量控制"_s);
-    row("SkinLabel1", QAccessible::StaticText, u"歌词出现时间："_s);
-    row("SkinLabel2", QAccessible::StaticText, u"歌曲信息(尚未载入歌曲)"_s);
-    row("SkinLabel3", QAccessible::StaticText, u"对应歌词信息："_s);
-    row("menuBar", QAccessible::MenuBar, u"菜单栏"_s);
-    row("minimiseButton", QAccessible::PushButton, u"最小化"_s);
-    row("closeButton", QAccessible::PushButton, u"关闭"_s);
+    addControlColumns();
+    addControl("Text1(1)", QAccessible::EditableText, u"第1行 时间1"_s);
+    addControl("Text1(2)", QAccessible::EditableText, u"第1行 时间2"_s);
+    addControl("Text1(3)", QAccessible::EditableText, u"第1行 歌词"_s);
+    addControl("Text1(4)", QAccessible::EditableText, u"第2行 时间1"_s);
+    addControl("Text1(5)", QAccessible::EditableText, u"第2行 时间2"_s);
+    addControl("Text1(6)", QAccessible::EditableText, u"第2行 歌词"_s);
+    addControl("Text1(7)", QAccessible::EditableText, u"第3行 时间1"_s);
+    addControl("Text1(8)", QAccessible::EditableText, u"第3行 时间2"_s);
+    addControl("Text1(9)", QAccessible::EditableText, u"第3行 歌词"_s);
+    addControl("Text1(10)", QAccessible::EditableText, u"第4行 时间1"_s);
+    addControl("Text1(11)", QAccessible::EditableText, u"第4行 时间2"_s);
+    addControl("Text1(12)", QAccessible::EditableText, u"第4行 歌词"_s);
+    addControl("Text1(13)", QAccessible::EditableText, u"第5行 时间1"_s);
+    addControl("Text1(14)", QAccessible::EditableText, u"第5行 时间2"_s);
+    addControl("Text1(15)", QAccessible::EditableText, u"第5行 歌词"_s);
+    addControl("Text1(16)", QAccessible::EditableText, u"第6行 时间1"_s);
+    addControl("Text1(17)", QAccessible::EditableText, u"第6行 时间2"_s);
+    addControl("Text1(18)", QAccessible::EditableText, u"第6行 歌词"_s);
+    addControl("Text1(19)", QAccessible::EditableText, u"第7行 时间1"_s);
+    addControl("Text1(20)", QAccessible::EditableText, u"第7行 时间2"_s);
+    addControl("Text1(21)", QAccessible::EditableText, u"第7行 歌词"_s);
+    addControl("Text2", QAccessible::EditableText, u"歌词总表"_s);
+    addControl("mp3", QAccessible::Client, u"播放器"_s);
+    addControl("Command1", QAccessible::PushButton, u"播放"_s);
+    addControl("Command2", QAccessible::PushButton, u"快进"_s);
+    addControl("Command3", QAccessible::PushButton, u"快退"_s);
+    addControl("Command4", QAccessible::PushButton, u"音量+"_s);
+    addControl("Command5", QAccessible::PushButton, u"音量-"_s);
+    addControl("Command6", QAccessible::PushButton, u"新一页歌词信息"_s);
+    addControl("Command7", QAccessible::PushButton, u"生成LRC歌词文件"_s);
+    addControl("Frame1", QAccessible::Grouping, u"播放控制"_s);
+    addControl("Frame2", QAccessible::Grouping, u"音量控制"_s);
+    addControl("SkinLabel1", QAccessible::StaticText, u"歌词出现时间："_s);
+    addControl("SkinLabel2", QAccessible::StaticText, u"歌曲信息(尚未载入歌曲)"_s);
+    addControl("SkinLabel3", QAccessible::StaticText, u"对应歌词信息："_s);
+    addControl("menuBar", QAccessible::MenuBar, u"菜单栏"_s);
+    addControl("minimiseButton", QAccessible::PushButton, u"最小化"_s);
+    addControl("closeButton", QAccessible::PushButton, u"关闭"_s);
 }
 
 void TestAccessibility::mainWindowControls()
 {
-    QFETCH(QString, object);
-    QFETCH(QAccessible::Role, role);
-    QFETCH(QString, name);
-
-    auto* control = form_->findChild<QWidget*>(object);
-    QVERIFY2(control, qPrintable(object));
-    QAccessibleInterface* face = accessible(control);
-    QVERIFY(face);
-    QCOMPARE(face->role(), role);
-    QCOMPARE(face->text(QAccessible::Name), name);
+    verifyControl(form_);
 }
 
 void TestAccessibility::menus_data()
@@ -233,36 +245,21 @@ void TestAccessibility::menus()
 
 void TestAccessibility::aboutDialogControls_data()
 {
-    QTest::addColumn<QString>("object");
-    QTest::addColumn<QAccessible::Role>("role");
-    QTest::addColumn<QString>("name");
-
-    const auto row = [](const char* object, QAccessible::Role role, const QString& name) {
-        QTest::newRow(object) << QString::fromUtf8(object) << role << name;
-    };
-    row("Dialog", QAccessible::Dialog, u"关于程序："_s);
-    row("OKButton", QAccessible::PushButton, u"确定"_s);
-    row("Frame1", QAccessible::Grouping, u"关于程序"_s);
-    row("SkinLabel1", QAccessible::StaticText, u"作者：星舟"_s);
-    row("SkinLabel2", QAccessible::StaticText, u"联系QQ：00000000   欢迎反馈BUG"_s);
-    row("SkinLabel3", QAccessible::StaticText, u"www.example.com  欢迎关注"_s);
-    row("closeButton", QAccessible::PushButton, u"关闭"_s);
+    addControlColumns();
+    addControl("Dialog", QAccessible::Dialog, u"关于程序："_s);
+    addControl("OKButton", QAccessible::PushButton, u"确定"_s);
+    addControl("Frame1", QAccessible::Grouping, u"关于程序"_s);
+    addControl("SkinLabel1", QAccessible::StaticText, u"作者：星舟"_s);
+    addControl("SkinLabel2", QAccessible::StaticText, u"联系QQ：00000000   欢迎反馈BUG"_s);
+    addControl("SkinLabel3", QAccessible::StaticText, u"www.example.com  欢迎关注"_s);
+    addControl("closeButton", QAccessible::PushButton, u"关闭"_s);
 }
 
 void TestAccessibility::aboutDialogControls()
 {
-    QFETCH(QString, object);
-    QFETCH(QAccessible::Role, role);
-    QFETCH(QString, name);
-
     form_->about->trigger();
-    Dialog* dialog = form_->aboutDialog();
-    QVERIFY(dialog);
-    QWidget* control = dialog->objectName() == object ? dialog : dialog->findChild<QWidget*>(object);
-    QVERIFY2(control, qPrintable(object));
-    QAccessibleInterface* face = accessible(control);
-    QCOMPARE(face->role(), role);
-    QCOMPARE(face->text(QAccessible::Name), name);
+    QVERIFY(form_->aboutDialog());
+    verifyControl(form_->aboutDialog());
 }
 
 // Catches a control added later without a name, which the tables above would not know about.
