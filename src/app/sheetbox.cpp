@@ -18,7 +18,9 @@ SheetBox::SheetBox(QWidget* parent)
     : QPlainTextEdit(parent)
 {
     setLineWrapMode(QPlainTextEdit::NoWrap);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The strip is one line high: a horizontal bar that is always there would leave no room for the
+    // text, so it shows only when a line is wider than the strip.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
