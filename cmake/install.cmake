@@ -46,5 +46,5 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 5.2), libqt6core6 (>= 6.4.0), libqt6gui6 (>= 6.4.0), \
 libqt6widgets6 (>= 6.4.0), libmpv2 (>= 0.35.0), libx11-6, libxi6, fonts-noto-cjk")
 # The captions' brush font; without it they fall back to Noto Sans CJK.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-ukai")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-ukai, qt6-translations-l10n")
 include(CPack)

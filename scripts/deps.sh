@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins libmpv-dev libx11-dev libxi-dev
-  fonts-noto-cjk fonts-arphic-ukai
+  fonts-noto-cjk fonts-arphic-ukai qt6-translations-l10n
 )
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(xvfb xauth xfonts-base libxtst-dev lame imagemagick desktop-file-utils)

@@ -196,7 +196,7 @@ void TestInstall::packageControl_data()
                              << u"libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 5.2), libqt6core6 (>= 6.4.0), "
                                 "libqt6gui6 (>= 6.4.0), libqt6widgets6 (>= 6.4.0), libmpv2 (>= 0.35.0), libx11-6, "
                                 "libxi6, fonts-noto-cjk"_s;
-    QTest::newRow("Recommends") << u"Recommends"_s << u"fonts-arphic-ukai"_s;
+    QTest::newRow("Recommends") << u"Recommends"_s << u"fonts-arphic-ukai, qt6-translations-l10n"_s;
 }
 
 void TestInstall::packageControl()
