@@ -14,7 +14,6 @@ SkinColours drawnColours()
 {
     SkinColours c;
     c.paper = QColor(0xf3, 0xea, 0xd6);
-    c.paperActive = QColor(0xec, 0xdb, 0xb5);
     c.button = QColor(0xef, 0xe3, 0xc8);
     c.ink = QColor(0x3b, 0x2f, 0x22);
     c.inkFaded = QColor(0xa8, 0x9a, 0x86);
@@ -49,7 +48,7 @@ QColor shiftHue(const QColor& colour, int degrees)
 SkinColours skinColours(int hueShift)
 {
     SkinColours c = drawnColours();
-    for (QColor* colour : {&c.paper, &c.paperActive, &c.button, &c.ink, &c.inkFaded, &c.text, &c.base, &c.baseDisabled,
+    for (QColor* colour : {&c.paper, &c.button, &c.ink, &c.inkFaded, &c.text, &c.base, &c.baseDisabled,
                            &c.selection, &c.rule, &c.ruleHighlighted, &c.ruleStrong, &c.ruleFaded, &c.ruleLight,
                            &c.paperLight, &c.seal, &c.sheen, &c.sheenDisabled, &c.shade})
         *colour = shiftHue(*colour, hueShift);

@@ -7,8 +7,7 @@
 class QPixmap;
 
 struct SkinColours {
-    QColor paper;          // the average colour of the paper image …
-    QColor paperActive;    // … and of the active paper image
+    QColor paper;          // the average colour of the paper image
     QColor button;         // the plain face of scroll bars and other small controls
     QColor ink;            // captions, labels, button texts
     QColor inkFaded;       // disabled texts, the caption of an inactive window

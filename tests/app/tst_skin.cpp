@@ -29,6 +29,7 @@
 #include <QRawFont>
 #include <QScreen>
 #include <QStyleOption>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextLayout>
 #include <QVBoxLayout>
@@ -62,6 +63,8 @@ private Q_SLOTS:
     void tgaErrors();
     void hueShift_data();
     void hueShift();
+    void brokenPictures_data();
+    void brokenPictures();
 
     void appliedAtLoad_data();
     void appliedAtLoad();
@@ -467,6 +470,43 @@ void TestSkin::hueShift()
     QImage image(1, 1, QImage::Format_ARGB32);
     image.setPixelColor(0, 0, colour);
     QCOMPARE(shiftHue(image, degrees).pixel(0, 0), expected.rgba());
+}
+
+void TestSkin::brokenPictures_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content"); // a null array: the file is missing
+    QTest::addColumn<QString>("error");
+    QTest::newRow("paper missing") << u"paper.bmp"_s << QByteArray() << u"找不到皮肤图像“paper.bmp”"_s;
+    QTest::newRow("paper not a picture") << u"paper.bmp"_s << QByteArray("not a bitmap")
+                                         << u"皮肤图像“paper.bmp”读取失败：无法解码"_s;
+    QTest::newRow("check boxes cut off") << u"checkboxes.tga"_s << tgaHeader(2, 104, 78, 32, 8).left(10)
+                                         << u"皮肤图像“checkboxes.tga”读取失败：TGA 文件头不完整：只有 10 字节"_s;
+    QTest::newRow("radio cells not square") << u"radiobuttons.tga"_s
+                                            << tgaHeader(2, 104, 50, 32, 8) + QByteArray(104 * 50 * 4, '\xff')
+                                            << u"皮肤图像“radiobuttons.tga”的尺寸 104×50 不是 4 列 2 行的正方格"_s;
+}
+
+// A skin folder with one picture broken: reading it stops with a message that names the picture.
+void TestSkin::brokenPictures()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, error);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const SkinDescription description = parseSkinDescription(kValidDescription);
+    for (const QString& name : {description.paper, description.paperActive, description.checkBoxes,
+                                description.radioButtons}) {
+        if (name != file)
+            QVERIFY(QFile::copy(u":/skin/"_s + name, folder.filePath(name)));
+    }
+    if (!content.isNull()) {
+        QFile broken(folder.filePath(file));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write(content);
+    }
+    QCOMPARE(errorOf([&] { SkinImages images(folder.path(), description); }), error);
 }
 
 // ---------------------------------------------------------------- both windows wear it
