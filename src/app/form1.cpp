@@ -22,12 +22,12 @@
 #include "playback/positionreadout.h"
 
 #include <QGroupBox>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
-#include <QLayout>
 #include <QVBoxLayout>
 
 #include <exception>
