@@ -6,6 +6,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -19,13 +20,36 @@ bool hasNonAscii(const QString& text)
     return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() >= 0x80; });
 }
 
+// Chinese text in GBK comes in pairs of high bytes. A Latin-1 letter followed by a plain
+// one ("Für", "Señor") can also decode as GBK, into a wrong ideograph, so such a pair is
+// taken as Latin-1. GBK's few characters whose second byte is ASCII are given up for this.
+bool pairsOfHighBytes(const QByteArray& bytes)
+{
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte < 0x80)
+            continue;
+        if (i + 1 >= bytes.size() || static_cast<unsigned char>(bytes[i + 1]) < 0x80)
+            return false;
+        ++i;
+    }
+    return true;
+}
+
+std::optional<QString> decodeChinese(const QByteArray& bytes)
+{
+    if (!pairsOfHighBytes(bytes))
+        return std::nullopt;
+    return decodeGb18030(bytes);
+}
+
 } // namespace
 
 QString repairTitle(const QString& title)
 {
     if (!fitsLatin1(title) || !hasNonAscii(title))
         return title;
-    return decodeGb18030(title.toLatin1()).value_or(title);
+    return decodeChinese(title.toLatin1()).value_or(title);
 }
 
 QString decodeTagText(const QByteArray& raw)
@@ -34,5 +58,5 @@ QString decodeTagText(const QByteArray& raw)
     const QString text = utf8.decode(raw);
     if (!utf8.hasError())
         return repairTitle(text);
-    return decodeGb18030(raw).value_or(QString::fromLatin1(raw));
+    return decodeChinese(raw).value_or(QString::fromLatin1(raw));
 }

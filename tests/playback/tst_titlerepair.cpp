@@ -28,6 +28,9 @@ void TestTitleRepair::repair_data()
     QTest::newRow("already Chinese") << u"测试歌曲"_s << u"测试歌曲"_s;
     QTest::newRow("plain ASCII") << u"Hello World"_s << u"Hello World"_s;
     QTest::newRow("Latin-1 that is no GBK") << u"Café"_s << u"Café"_s;
+    QTest::newRow("Latin-1 letter before a plain one") << u"Für Elise"_s << u"Für Elise"_s;
+    QTest::newRow("Spanish") << u"Señor"_s << u"Señor"_s;
+    QTest::newRow("German name") << u"Müller"_s << u"Müller"_s;
     QTest::newRow("GBK cut in the middle of a character")
         << QString::fromLatin1("\xB2\xE2\xCA") << QString::fromLatin1("\xB2\xE2\xCA");
     QTest::newRow("characters beyond Latin-1 keep it as it is") << u"Ĉafé"_s << u"Ĉafé"_s;
@@ -51,6 +54,7 @@ void TestTitleRepair::decode_data()
     QTest::newRow("UTF-8 of GBK read as Latin-1")
         << QByteArray("\xC2\xB2\xC3\xA2\xC3\x8A\xC3\x94\xC2\xB8\xC3\xA8\xC3\x87\xC3\xBA") << u"测试歌曲"_s;
     QTest::newRow("raw Latin-1, neither UTF-8 nor GBK") << QByteArray("Caf\xE9") << u"Café"_s;
+    QTest::newRow("raw Latin-1 that would pass as GBK") << QByteArray("F\xFCr Elise") << u"Für Elise"_s;
     QTest::newRow("ASCII") << QByteArray("Hello World") << u"Hello World"_s;
     QTest::newRow("empty") << QByteArray() << QString();
 }
