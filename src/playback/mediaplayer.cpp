@@ -30,6 +30,7 @@ MediaPlayer::MediaPlayer(QWidget* parent)
     m_repaintThrottle.setInterval(kRepaintIntervalMs);
     connect(&m_repaintThrottle, &QTimer::timeout, this, &MediaPlayer::repaintIfPending);
     connect(m_session.get(), &MpvSession::positionChanged, this, &MediaPlayer::scheduleRepaint);
+    connect(m_session.get(), &MpvSession::stateChanged, this, &MediaPlayer::rememberTitle);
     connect(m_session.get(), &MpvSession::stateChanged, this, &MediaPlayer::scheduleRepaint);
     refreshDisplay();
 }
@@ -97,8 +98,19 @@ QRect MediaPlayer::displayRect() const
 void MediaPlayer::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    const PlayerDisplayState state{m_media.title(), statusText(), m_session->position(), m_session->duration()};
+    const PlayerDisplayState state{m_displayTitle, statusText(), m_session->position(), m_session->duration()};
     paintPlayerDisplay(painter, displayRect(), palette(), state);
+}
+
+// Worked out once per media rather than on every paint: it decodes the tags, and a paint
+// handler must not throw.
+void MediaPlayer::rememberTitle()
+{
+    try {
+        m_displayTitle = m_media.title();
+    } catch (const std::exception&) {
+        m_displayTitle.clear();
+    }
 }
 
 QString MediaPlayer::statusText() const

@@ -53,6 +53,7 @@ private:
     void scheduleRepaint();
     void repaintIfPending();
     void refreshDisplay();
+    void rememberTitle();
     void runFromMenu(void (PlayerControls::*operation)());
     QString statusText() const;
     QMenu* createContextMenu();
@@ -61,6 +62,7 @@ private:
     PlayerControls m_controls;
     PlayerSettings m_settings;
     PlayerMedia m_media;
+    QString m_displayTitle;
     QString m_url;
     QRect m_displayRect;
     bool m_enableContextMenu = true;

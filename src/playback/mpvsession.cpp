@@ -196,7 +196,10 @@ void MpvSession::seek(double seconds)
     if (m_media != Media::Ready)
         return;
     const double length = duration();
-    const double target = std::clamp(seconds, 0.0, std::max(length, 0.0));
+    // Without a known length (mpv could not tell) the position is passed on as it is.
+    double target = std::max(seconds, 0.0);
+    if (length > 0.0)
+        target = std::min(target, length);
     drainEvents();
     const quint64 before = m_restarts;
     command({"seek", QByteArray::number(target, 'g', 17), "absolute+exact"});
