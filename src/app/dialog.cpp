@@ -9,6 +9,7 @@
 #include "app/windowicons.h"
 
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -81,6 +82,14 @@ void Dialog::Form_Load()
 {
     Skin1->applySkin(this);
     centreOnScreen(this);
+}
+
+// The dialog has no cancel button, so Escape does not close it; only OK and the close button do.
+void Dialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Cancel))
+        return;
+    QDialog::keyPressEvent(event);
 }
 
 void Dialog::OKButton_Click()

@@ -26,4 +26,7 @@ public:
 public Q_SLOTS:
     void Form_Load();
     void OKButton_Click();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };

@@ -38,6 +38,7 @@ private Q_SLOTS:
     void layout_data();
     void layout();
     void aboutTwiceGivesOneDialog();
+    void escapeDoesNotCloseIt();
     void okUnloadsAndAboutLoadsAgain();
     void mainWindowKeepsWorkingWhileOpen();
     void bothLinksOpenTheSamePage();
@@ -121,6 +122,15 @@ void TestDialog::aboutTwiceGivesOneDialog()
     for (QWidget* window : QApplication::topLevelWidgets())
         dialogs += qobject_cast<Dialog*>(window) && window->isVisible() ? 1 : 0;
     QCOMPARE(dialogs, 1);
+}
+
+void TestDialog::escapeDoesNotCloseIt()
+{
+    QPointer<Dialog> dialog = openAbout();
+    QTest::keyClick(dialog->OKButton, Qt::Key_Escape);
+    QTest::qWait(20);
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
 }
 
 void TestDialog::okUnloadsAndAboutLoadsAgain()
