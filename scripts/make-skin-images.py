@@ -2,7 +2,8 @@
 """Draws the images of the Paper-2 skin and the two window icons into src/app/skin/.
 
 Everything is computed here from a fixed seed, so running it again gives the same bytes;
-the results are committed and compiled into the program, this script is not run by the build.
+the results are committed and compiled into the program, this script is not run by the build
+(it needs only python3 and its standard library, on a developer's machine).
 Only the standard library is used: the BMP and TGA files are written by hand.
 """
 import math

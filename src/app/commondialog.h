@@ -13,7 +13,6 @@ class CommonDialog : public QObject
 public:
     CommonDialog(UserPrompts& prompts, QWidget* owner);
 
-    QString filter() const { return filter_; }
     void setFilter(const QString& filter) { filter_ = filter; }
     QString fileName() const { return fileName_; }
 

@@ -14,7 +14,8 @@ QString askFile(QWidget* parent, const QString& filter, QFileDialog::AcceptMode 
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilters(DialogPrompts::nameFilters(filter));
-    // No default suffix: the name is used exactly as the user chose or typed it.
+    // No default suffix: the name is used exactly as the user chose or typed it. Qt's question
+    // before replacing an existing file stays: one click too many beats a lost lyrics file.
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

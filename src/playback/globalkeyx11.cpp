@@ -124,7 +124,8 @@ void GlobalKeyX11::handleNextEvent()
         }
         return;
     }
-    // Anything else is a keyboard mapping change, core (MappingNotify) or XKB.
+    // Nothing else is selected on this connection but the core MappingNotify, which the server
+    // sends to every client when the keyboard layout changes: the key may now have another code.
     if (event.type == MappingNotify)
         XRefreshKeyboardMapping(&event.xmapping);
     findKeyCode();
