@@ -32,26 +32,6 @@ protected:
     }
 };
 
-// Clicks the item with this text, as the user does; the menu closes.
-void choose(QMenu* menu, const QString& text)
-{
-    for (QAction* action : menu->actions()) {
-        if (action->text() == text) {
-            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-            return;
-        }
-    }
-    QFAIL(qPrintable(u"no item %1"_s.arg(text)));
-}
-
-QStringList actionTexts(const QMenu* menu)
-{
-    QStringList texts;
-    for (const QAction* action : menu->actions())
-        texts << action->text();
-    return texts;
-}
-
 } // namespace
 
 class TestMediaPlayerWidget : public QObject
@@ -62,17 +42,14 @@ private Q_SLOTS:
     void initTestCase();
     void init();
     void cleanup();
-    void contextMenu_data();
     void contextMenu();
-    void contextMenuDrivesThePlayer();
     void repaintsOnlyWhilePlaying();
     void displayStaysInItsRectangle();
-    void destroyedWhilePlaying_data();
     void destroyedWhilePlaying();
 
 private:
     QMenu* rightClick();
-    void showPlayer();
+    void choose(const QString& item);
 
     MediaFixtures m_fixtures;
     QString m_song;
@@ -82,7 +59,7 @@ private:
 void TestMediaPlayerWidget::initTestCase()
 {
     useCNumericLocale();
-    m_song = m_fixtures.withId3v2Title(u"song.mp3"_s, u"测试歌曲"_s, MediaFixtures::TextEncoding::Utf16, 20);
+    m_song = m_fixtures.tone(u"song.mp3"_s, 20);
     QVERIFY2(!m_song.isEmpty(), qPrintable(m_fixtures.error()));
 }
 
@@ -91,6 +68,8 @@ void TestMediaPlayerWidget::init()
     m_player = std::make_unique<MediaPlayer>();
     m_player->setAudioDriver(u"null"_s);
     m_player->resize(480, 140);
+    m_player->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_player.get()));
 }
 
 void TestMediaPlayerWidget::cleanup()
@@ -98,12 +77,6 @@ void TestMediaPlayerWidget::cleanup()
     if (QWidget* popup = QApplication::activePopupWidget())
         popup->close();
     m_player.reset();
-}
-
-void TestMediaPlayerWidget::showPlayer()
-{
-    m_player->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_player.get()));
 }
 
 // A right-click as the user makes it; the menu, if any, is the active popup.
@@ -114,81 +87,61 @@ QMenu* TestMediaPlayerWidget::rightClick()
     return qobject_cast<QMenu*>(QApplication::activePopupWidget());
 }
 
-void TestMediaPlayerWidget::contextMenu_data()
+// Clicks the item with this text in a fresh menu, as the user does; the menu closes.
+void TestMediaPlayerWidget::choose(const QString& item)
 {
-    QTest::addColumn<bool>("enabled");
-    QTest::addColumn<bool>("loaded");
-    QTest::addColumn<QStringList>("expected");
-    QTest::addColumn<bool>("actionsEnabled");
-
-    const QStringList items{u"播放"_s, u"暂停"_s, u"停止"_s};
-    QTest::newRow("enabled, song loaded") << true << true << items << true;
-    QTest::newRow("enabled, nothing loaded") << true << false << items << false;
-    QTest::newRow("switched off, song loaded") << false << true << QStringList() << false;
-    QTest::newRow("switched off, nothing loaded") << false << false << QStringList() << false;
+    QMenu* menu = rightClick();
+    QVERIFY(menu);
+    for (QAction* action : menu->actions()) {
+        if (action->text() == item)
+            return QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    }
+    QFAIL(qPrintable(u"no item %1"_s.arg(item)));
 }
 
+// The control the player replaces has the menu on; the program switches it off.
 void TestMediaPlayerWidget::contextMenu()
 {
-    QFETCH(bool, enabled);
-    QFETCH(bool, loaded);
-    QFETCH(QStringList, expected);
-    QFETCH(bool, actionsEnabled);
-
-    if (loaded)
-        m_player->setURL(m_song);
-    m_player->setEnableContextMenu(enabled);
-    QCOMPARE(m_player->enableContextMenu(), enabled);
-    showPlayer();
+    QVERIFY(m_player->enableContextMenu());
     QMenu* menu = rightClick();
-    if (expected.isEmpty()) {
-        QVERIFY(!menu);
-        QVERIFY(!QApplication::activePopupWidget());
-        return;
+    QVERIFY(menu);
+    QStringList items;
+    for (const QAction* action : menu->actions()) {
+        items << action->text();
+        QVERIFY2(!action->isEnabled(), "nothing is loaded");
     }
-    QVERIFY(menu);
-    QCOMPARE(actionTexts(menu), expected);
-    for (const QAction* action : menu->actions())
-        QCOMPARE(action->isEnabled(), actionsEnabled);
+    QCOMPARE(items, (QStringList{u"播放"_s, u"暂停"_s, u"停止"_s}));
     menu->close();
-}
 
-void TestMediaPlayerWidget::contextMenuDrivesThePlayer()
-{
     m_player->setURL(m_song);
-    showPlayer();
-    QMenu* menu = rightClick();
-    QVERIFY(menu);
-    choose(menu, u"暂停"_s);
+    choose(u"暂停"_s);
     const double paused = m_player->controls().currentPosition();
     QVERIFY(paused > 0.0);
     QTest::qWait(100);
     QCOMPARE(m_player->controls().currentPosition(), paused);
-
-    menu = rightClick();
-    QVERIFY(menu);
-    choose(menu, u"停止"_s);
+    choose(u"停止"_s);
     QCOMPARE(m_player->controls().currentPosition(), 0.0);
-
-    menu = rightClick();
-    QVERIFY(menu);
-    choose(menu, u"播放"_s);
+    choose(u"播放"_s);
     QTRY_VERIFY(m_player->controls().currentPosition() > 0.1);
+
+    m_player->setEnableContextMenu(false);
+    QVERIFY(!m_player->enableContextMenu());
+    QVERIFY(!rightClick());
+    QVERIFY(!QApplication::activePopupWidget());
 }
 
 // The display follows the position at most about 20 times a second, and is left alone while
 // nothing moves.
 void TestMediaPlayerWidget::repaintsOnlyWhilePlaying()
 {
-    showPlayer();
     m_player->setURL(m_song);
     PaintCounter counter(m_player.get());
     QElapsedTimer playing;
     playing.start();
     QTest::qWait(1000);
     const double seconds = double(playing.elapsed()) / 1000.0;
-    QVERIFY2(counter.count >= 2, qPrintable(QString::number(counter.count)));
-    QVERIFY2(counter.count <= 20 * seconds + 2, qPrintable(u"%1 paints in %2 s"_s.arg(counter.count).arg(seconds)));
+    QVERIFY2(counter.count >= 2 && counter.count <= 20 * seconds + 2,
+             qPrintable(u"%1 paints in %2 s"_s.arg(counter.count).arg(seconds)));
 
     m_player->controls().pause();
     // mpv sends its last position report a little after the pause; that repaint shows where
@@ -202,10 +155,8 @@ void TestMediaPlayerWidget::repaintsOnlyWhilePlaying()
 void TestMediaPlayerWidget::displayStaysInItsRectangle()
 {
     QPalette palette = m_player->palette();
-    palette.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
     palette.setColor(QPalette::Base, QColor(0xFF, 0xFB, 0xE6));
     m_player->setPalette(palette);
-    m_player->setAutoFillBackground(true);
     QCOMPARE(m_player->displayRect(), m_player->rect());
     const QRect band(0, 20, 480, 60);
     m_player->setDisplayRect(band);
@@ -226,25 +177,14 @@ void TestMediaPlayerWidget::displayStaysInItsRectangle()
     QCOMPARE(paperOutside, 0);
 }
 
-void TestMediaPlayerWidget::destroyedWhilePlaying_data()
-{
-    QTest::addColumn<bool>("wakeUpsQueued");
-    QTest::newRow("its events handled") << false;
-    // mpv's wake-ups queue calls to the player; when it is gone before they run, they must not.
-    QTest::newRow("wake-ups still queued") << true;
-}
-
+// mpv's wake-ups queue calls to the player; when it is gone before they run, they must not.
 void TestMediaPlayerWidget::destroyedWhilePlaying()
 {
-    QFETCH(bool, wakeUpsQueued);
-    showPlayer();
     m_player->setURL(m_song);
     QTRY_VERIFY(m_player->controls().currentPosition() > 0.1);
-    if (wakeUpsQueued) {
-        m_player->controls().pause();
-        m_player->controls().setCurrentPosition(3.0);
-        m_player->controls().play();
-    }
+    m_player->controls().pause();
+    m_player->controls().setCurrentPosition(3.0);
+    m_player->controls().play();
     m_player.reset();
     QTest::qWait(100);
     // A new player starts from scratch afterwards: nothing of the old one is left behind.

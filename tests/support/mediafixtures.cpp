@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
+#include <QStringEncoder>
 #include <QtEndian>
 
 #include <cmath>
@@ -23,99 +24,47 @@ constexpr double kAmplitude = 0.3 * 32767;
 constexpr int kLameTimeoutMs = 60000;
 constexpr int kId3v1TitleLength = 30;
 
-void appendLittle32(QByteArray& out, quint32 value)
+// Raw 16-bit little-endian samples, as lame's -r reads them.
+QByteArray tonePcm(int seconds)
 {
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 4);
-}
-
-void appendLittle16(QByteArray& out, quint16 value)
-{
-    char bytes[2];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 2);
-}
-
-void appendBig32(QByteArray& out, quint32 value)
-{
-    char bytes[4];
-    qToBigEndian(value, bytes);
-    out.append(bytes, 4);
-}
-
-// ID3v2 sizes keep the top bit of each byte clear.
-void appendSyncSafe(QByteArray& out, quint32 value)
-{
-    for (int shift = 21; shift >= 0; shift -= 7)
-        out.append(char((value >> shift) & 0x7F));
-}
-
-QByteArray toneWav(int seconds)
-{
-    const quint32 samples = quint32(seconds) * kSampleRate;
-    QByteArray wav("RIFF");
-    appendLittle32(wav, 36 + samples * 2);
-    wav.append("WAVEfmt ");
-    appendLittle32(wav, 16);
-    appendLittle16(wav, 1);            // PCM
-    appendLittle16(wav, 1);            // mono
-    appendLittle32(wav, kSampleRate);
-    appendLittle32(wav, kSampleRate * 2);
-    appendLittle16(wav, 2);            // bytes per frame
-    appendLittle16(wav, 16);           // bits per sample
-    wav.append("data");
-    appendLittle32(wav, samples * 2);
-    for (quint32 i = 0; i < samples; ++i) {
-        const double phase = 2.0 * std::numbers::pi * kToneHz * i / kSampleRate;
-        appendLittle16(wav, quint16(qint16(std::lround(kAmplitude * std::sin(phase)))));
+    QByteArray pcm(qsizetype(seconds) * kSampleRate * 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < pcm.size() / 2; ++i) {
+        const double phase = 2.0 * std::numbers::pi * kToneHz * double(i) / kSampleRate;
+        qToLittleEndian(qint16(std::lround(kAmplitude * std::sin(phase))), pcm.data() + 2 * i);
     }
-    return wav;
+    return pcm;
 }
 
-// One ID3v2 tag holding one title frame; version 3 counts frame sizes plainly, version 4 sync-safe.
-QByteArray id3v2Tag(int version, const QByteArray& frameData)
+// ID3v2.4 sizes keep the top bit of each byte clear.
+QByteArray syncSafe(quint32 value)
 {
-    QByteArray frame("TIT2");
-    if (version == 4)
-        appendSyncSafe(frame, quint32(frameData.size()));
-    else
-        appendBig32(frame, quint32(frameData.size()));
-    frame.append(2, '\0');
-    frame.append(frameData);
-    QByteArray tag("ID3");
-    tag.append(char(version)).append('\0').append('\0');
-    appendSyncSafe(tag, quint32(frame.size()));
-    return tag + frame;
+    QByteArray bytes;
+    for (int shift = 21; shift >= 0; shift -= 7)
+        bytes.append(char((value >> shift) & 0x7F));
+    return bytes;
 }
 
-QByteArray utf16TitleFrame(const QString& title)
+// An ID3v2.4 tag holding one title frame: the text's encoding byte, the text, its terminator.
+QByteArray id3v2Tag(const QString& title, MediaFixtures::TextEncoding encoding)
 {
-    QByteArray data(1, '\x01');
-    data.append("\xFF\xFE", 2);
-    for (const QChar c : title)
-        appendLittle16(data, c.unicode());
-    data.append(2, '\0');
-    return data;
+    using enum MediaFixtures::TextEncoding;
+    QByteArray text = '\0' + title.toLatin1() + '\0';
+    if (encoding == Utf16)
+        text = "\x01\xFF\xFE"_ba + QStringEncoder(QStringConverter::Utf16LE).encode(title) + QByteArray(2, '\0');
+    else if (encoding == Utf8)
+        text = "\x03"_ba + title.toUtf8() + '\0';
+    const QByteArray frame = "TIT2"_ba + syncSafe(quint32(text.size())) + QByteArray(2, '\0') + text;
+    return "ID3\x04\x00\x00"_ba + syncSafe(quint32(frame.size())) + frame;
 }
 
 QByteArray id3v1Tag(const QByteArray& titleBytes)
 {
-    QByteArray tag("TAG");
-    tag.append(titleBytes.left(kId3v1TitleLength).leftJustified(kId3v1TitleLength, '\0'));
-    tag.append(30 + 30 + 4 + 30, '\0');   // artist, album, year, comment
-    tag.append(char(0xFF));               // no genre
-    return tag;
+    return "TAG"_ba + titleBytes.left(kId3v1TitleLength).leftJustified(kId3v1TitleLength, '\0')
+        + QByteArray(30 + 30 + 4 + 30, '\0')   // artist, album, year, comment
+        + char(0xFF);                          // no genre
 }
 
 } // namespace
-
-MediaFixtures::MediaFixtures() = default;
-
-QString MediaFixtures::folder() const
-{
-    return m_dir.path();
-}
 
 QString MediaFixtures::error() const
 {
@@ -124,87 +73,49 @@ QString MediaFixtures::error() const
 
 QString MediaFixtures::tone(const QString& fileName, int seconds)
 {
-    const QByteArray mp3 = encodedTone(seconds);
-    return mp3.isEmpty() ? QString() : write(fileName, mp3);
+    return song(fileName, seconds, {}, {});
 }
 
 QString MediaFixtures::withId3v2Title(const QString& fileName, const QString& title, TextEncoding encoding,
                                       int seconds)
 {
-    const QByteArray mp3 = encodedTone(seconds);
-    if (mp3.isEmpty())
-        return {};
-    const QByteArray tag = encoding == TextEncoding::Utf16
-        ? id3v2Tag(3, utf16TitleFrame(title))
-        : id3v2Tag(4, QByteArray(1, '\x03') + title.toUtf8() + QByteArray(1, '\0'));
-    return write(fileName, tag + mp3);
-}
-
-QString MediaFixtures::withId3v2Latin1Title(const QString& fileName, const QByteArray& titleBytes, int seconds)
-{
-    const QByteArray mp3 = encodedTone(seconds);
-    if (mp3.isEmpty())
-        return {};
-    return write(fileName, id3v2Tag(3, QByteArray(1, '\0') + titleBytes + QByteArray(1, '\0')) + mp3);
+    return song(fileName, seconds, id3v2Tag(title, encoding), {});
 }
 
 QString MediaFixtures::withId3v1Title(const QString& fileName, const QByteArray& titleBytes, int seconds)
 {
-    const QByteArray mp3 = encodedTone(seconds);
-    return mp3.isEmpty() ? QString() : write(fileName, mp3 + id3v1Tag(titleBytes));
+    return song(fileName, seconds, {}, id3v1Tag(titleBytes));
 }
 
-QString MediaFixtures::randomBytes(const QString& fileName, int size)
+QString MediaFixtures::randomBytes(const QString& fileName)
 {
-    QByteArray bytes(size, '\0');
-    QRandomGenerator generator(20240601);
-    for (char& byte : bytes)
-        byte = char(generator.bounded(256));
+    QByteArray bytes(4096, Qt::Uninitialized);
+    QRandomGenerator(20240601).fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
     return write(fileName, bytes);
 }
 
 QString MediaFixtures::truncatedHeader(const QString& fileName)
 {
-    QByteArray bytes("ID3\x03\x00\x00", 6);
-    appendSyncSafe(bytes, 4096);
-    bytes.append("TIT2\x00\x00", 6);
-    return write(fileName, bytes);
+    return write(fileName, "ID3\x03\x00\x00"_ba + syncSafe(4096) + "TIT2\x00\x00"_ba);
 }
 
-QString MediaFixtures::textFile(const QString& fileName)
+QString MediaFixtures::song(const QString& fileName, int seconds, const QByteArray& before,
+                            const QByteArray& after)
 {
-    return write(fileName, "This is a text file, not a song.\n");
-}
-
-QByteArray MediaFixtures::encodedTone(int seconds)
-{
-    if (const auto cached = m_encodedTones.constFind(seconds); cached != m_encodedTones.cend())
-        return *cached;
     const QString lame = QStandardPaths::findExecutable(u"lame"_s);
-    if (lame.isEmpty()) {
-        failed(u"lame was not found on PATH; install it (bash scripts/deps.sh --tests)"_s);
-        return {};
-    }
-    const QString wavPath = m_dir.filePath(u"tone-%1s.wav"_s.arg(seconds));
-    const QString mp3Path = m_dir.filePath(u"tone-%1s.encoded"_s.arg(seconds));
-    if (write(QFileInfo(wavPath).fileName(), toneWav(seconds)).isEmpty())
-        return {};
+    if (lame.isEmpty())
+        return failed(u"lame was not found on PATH; install it (bash scripts/deps.sh --tests)"_s);
     QProcess process;
-    process.start(lame, {u"--quiet"_s, u"-m"_s, u"m"_s, u"-b"_s, u"32"_s, wavPath, mp3Path});
-    if (!process.waitForFinished(kLameTimeoutMs) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0) {
-        failed(u"lame failed: %1"_s.arg(QString::fromLocal8Bit(process.readAllStandardError())));
-        return {};
-    }
-    QFile::remove(wavPath);
-    QFile encoded(mp3Path);
-    if (!encoded.open(QIODevice::ReadOnly)) {
-        failed(u"cannot read lame's output %1"_s.arg(mp3Path));
-        return {};
-    }
-    const QByteArray mp3 = encoded.readAll();
-    m_encodedTones.insert(seconds, mp3);
-    return mp3;
+    process.start(lame, {u"--quiet"_s, u"-r"_s, u"-s"_s, QString::number(kSampleRate / 1000), u"--bitwidth"_s,
+                         u"16"_s, u"--signed"_s, u"--little-endian"_s, u"-m"_s, u"m"_s, u"-b"_s, u"32"_s, u"-"_s, u"-"_s});
+    process.write(tonePcm(seconds));
+    process.closeWriteChannel();
+    const bool encoded = process.waitForFinished(kLameTimeoutMs) && process.exitStatus() == QProcess::NormalExit
+        && process.exitCode() == 0;
+    const QByteArray mp3 = process.readAllStandardOutput();
+    if (!encoded || mp3.isEmpty())
+        return failed(u"lame failed: %1"_s.arg(QString::fromLocal8Bit(process.readAllStandardError())));
+    return write(fileName, before + mp3 + after);
 }
 
 QString MediaFixtures::write(const QString& fileName, const QByteArray& bytes)
