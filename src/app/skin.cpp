@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QWindow>
 
-
 using namespace Qt::StringLiterals;
 
 // The resources live in a static library, so they are registered by hand before first use.
