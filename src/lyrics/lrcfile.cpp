@@ -3,12 +3,12 @@
 
 #include "lyrics/gbkcodec.h"
 #include "lyrics/lrcwriteerror.h"
+#include "lyrics/systemerrorreason.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
-#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -55,38 +55,46 @@ QString missingFolderReason(const QString& folder)
     return u"文件夹“%1”不存在"_s.arg(folder);
 }
 
-// The reasons a user can act on are told in Chinese; anything else (a full disk, an I/O
-// error) keeps the system's own words.
-QString failureReason(const QString& path, const QString& systemReason)
+// A reason found by looking at the path says more than the system's error code: which folder is
+// missing or may not be written into.
+QString failureReason(const QString& path, int error)
 {
     const QFileInfo target(path);
     const QFileInfo folder(target.absolutePath());
-    if (target.isDir())
-        return u"这是一个文件夹，不是文件"_s;
     if (!folder.isDir())
         return missingFolderReason(folder.filePath());
     if (!folder.isWritable())
         return u"没有在文件夹“%1”中写入的权限"_s.arg(folder.filePath());
     if (target.exists() && !target.isWritable())
         return u"文件是只读的"_s;
-    return systemReason;
+    return systemErrorReason(error);
 }
 
 // Once the file is open, a failure is about the disk, not the path. QSaveFile reports a short
 // write without an error of its own, so errno (cleared before the call) carries the cause.
-QString writeFailureReason(const QSaveFile& file, int error)
+QString writeFailureReason(int error)
 {
-    switch (error) {
-    case ENOSPC:
-        return u"磁盘空间不足"_s;
-    case EDQUOT:
-        return u"超出了磁盘配额"_s;
-    case EFBIG:
-        return u"文件超过了系统允许的大小"_s;
-    }
-    if (file.error() != QFileDevice::NoError)
-        return file.errorString();
-    return error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : u"写入没有完成"_s;
+    return error != 0 ? systemErrorReason(error) : u"写入没有完成"_s;
+}
+
+// A device, a pipe, a socket or a folder under the chosen name would be replaced by a plain
+// file (or, for a device, written into), which is never what the user meant.
+void refuseNonRegularFile(const QString& path)
+{
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile())
+        throw LrcWriteError(u"“%1”不是普通文件，无法写入。"_s.arg(path));
+}
+
+// QSaveFile copies the old file's permissions, but through QFileInfo, whose "user" flags say what
+// this process may do: for root they add write permission, which Qt then sets for the owner, so
+// a read-only file came back writable. Only the owner, group and other bits are the file's.
+void keepPermissions(const QString& path, QSaveFile& file)
+{
+    if (!QFileInfo::exists(path))
+        return;
+    const QFileDevice::Permissions userFlags = QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
+    file.setPermissions(QFile::permissions(path) & ~userFlags);
 }
 
 bool writeAll(QSaveFile& file, const QByteArray& bytes)
@@ -106,11 +114,14 @@ void writeLrcFile(const QString& path, const QByteArray& bytes)
 {
     if (path.isEmpty())
         throw LrcWriteError(path, u"没有给出文件名"_s);
+    refuseNonRegularFile(path);
     QSaveFile file(path);
     // Writing in place when the folder takes no new file would truncate the old file first.
     file.setDirectWriteFallback(false);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly))
-        throw LrcWriteError(path, failureReason(path, file.errorString()));
+        throw LrcWriteError(path, failureReason(path, errno));
+    keepPermissions(path, file);
     if (!writeAll(file, bytes))
-        throw LrcWriteError(path, writeFailureReason(file, errno));
+        throw LrcWriteError(path, writeFailureReason(errno));
 }

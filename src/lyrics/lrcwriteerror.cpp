@@ -8,6 +8,11 @@ LrcWriteError::LrcWriteError(const QString& path, const QString& reason)
 {
 }
 
+LrcWriteError::LrcWriteError(const QString& message)
+    : std::runtime_error(message.toStdString())
+{
+}
+
 QString LrcWriteError::message() const
 {
     return QString::fromUtf8(what());

@@ -1,6 +1,7 @@
 // Writing the LRC file to disk: exact bytes, atomic replacement, and clear errors that leave old files intact.
 #include "lyrics/lrcfile.h"
 #include "lyrics/lrcwriteerror.h"
+#include "lyrics/systemerrorreason.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -8,10 +9,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <grp.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,6 +31,10 @@ private Q_SLOTS:
     void writes();
     void failsWithReason_data();
     void failsWithReason();
+    void refusesWhatIsNotARegularFile_data();
+    void refusesWhatIsNotARegularFile();
+    void systemReasonsAreChinese_data();
+    void systemReasonsAreChinese();
     void failsInARestrictedChild_data();
     void failsInARestrictedChild();
 };
@@ -101,21 +111,35 @@ void TestLrcWrite::writes_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("existing");
-    QTest::newRow("new file, Chinese name with a blank") << u"晓月 歌词.lrc"_s << false;
-    QTest::newRow("replacing a file") << u"song.lrc"_s << true;
+    QTest::addColumn<int>("mode");
+    QTest::newRow("new file, Chinese name with a blank") << u"晓月 歌词.lrc"_s << false << 0;
+    QTest::newRow("replacing a file") << u"song.lrc"_s << true << 0644;
+    QTest::newRow("replacing a file only its owner may read") << u"song.lrc"_s << true << 0600;
+    // Only root may replace a file without write permission; it stays read-only.
+    QTest::newRow("replacing a read-only file as root") << u"song.lrc"_s << true << 0444;
 }
 
 void TestLrcWrite::writes()
 {
     QFETCH(QString, name);
     QFETCH(bool, existing);
+    QFETCH(int, mode);
+    if (mode == 0444 && geteuid() != 0)
+        QSKIP("only root may replace a read-only file");
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    if (existing)
+    const QByteArray target = QFile::encodeName(dir.filePath(name));
+    if (existing) {
         createFile(dir.filePath(name), kOldContent);
+        QCOMPARE(chmod(target.constData(), mode), 0);
+    }
     writeLrcFile(dir.filePath(name), kNewContent);
     QCOMPARE(contentOf(dir.filePath(name)), kNewContent);
     QCOMPARE(treeOf(dir.path()), QStringList{name});
+    struct stat written {};
+    QCOMPARE(stat(target.constData(), &written), 0);
+    if (existing)
+        QCOMPARE(int(written.st_mode & 07777), mode);
 }
 
 // {dir} stands for the temporary folder of the test.
@@ -128,8 +152,9 @@ void TestLrcWrite::failsWithReason_data()
     QTest::newRow("no file name") << QString() << QString() << QString() << u"无法写入文件“”：没有给出文件名"_s;
     QTest::newRow("missing folder") << QString() << u"song.lrc"_s << u"{dir}/missing/song.lrc"_s
         << u"无法写入文件“{dir}/missing/song.lrc”：文件夹“{dir}/missing”不存在"_s;
-    QTest::newRow("a folder where the file should be") << u"song.lrc/lines"_s << QString() << u"{dir}/song.lrc"_s
-        << u"无法写入文件“{dir}/song.lrc”：这是一个文件夹，不是文件"_s;
+    QTest::newRow("name too long for the file system") << QString() << QString()
+        << u"{dir}/%1.lrc"_s.arg(QString(300, u'长'))
+        << u"无法写入文件“{dir}/%1.lrc”：文件名太长"_s.arg(QString(300, u'长'));
     QTest::newRow("parent is a regular file") << QString() << u"notes.txt"_s << u"{dir}/notes.txt/song.lrc"_s
         << u"无法写入文件“{dir}/notes.txt/song.lrc”：“{dir}/notes.txt”是一个文件，不是文件夹"_s;
     QTest::newRow("a file further up the path") << u"lyrics"_s << u"lyrics/notes.txt"_s
@@ -160,6 +185,74 @@ void TestLrcWrite::failsWithReason()
     QCOMPARE(treeOf(dir.path()), treeBefore);
     if (!file.isEmpty())
         QCOMPARE(contentOf(dir.filePath(file)), kOldContent);
+}
+
+void TestLrcWrite::refusesWhatIsNotARegularFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("folder") << u"folder"_s;
+    QTest::newRow("FIFO") << u"fifo"_s;
+    QTest::newRow("socket") << u"socket"_s;
+    // Root could otherwise replace the device node with a text file.
+    QTest::newRow("device") << u"/dev/full"_s;
+}
+
+// Nothing is written and nothing is replaced: the thing under the name stays what it was.
+void TestLrcWrite::refusesWhatIsNotARegularFile()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QString path = dir.filePath(u"song.lrc"_s);
+    const QByteArray native = QFile::encodeName(path);
+    int listener = -1;
+    if (kind == u"folder"_s) {
+        QVERIFY(QDir().mkdir(path));
+    } else if (kind == u"fifo"_s) {
+        QCOMPARE(mkfifo(native.constData(), 0644), 0);
+    } else if (kind == u"socket"_s) {
+        listener = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        QVERIFY(size_t(native.size()) < sizeof address.sun_path);
+        std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+        QCOMPARE(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    } else {
+        path = kind;
+    }
+    struct stat before {};
+    QCOMPARE(stat(QFile::encodeName(path).constData(), &before), 0);
+
+    try {
+        writeLrcFile(path, kNewContent);
+        QFAIL("the write did not fail");
+    } catch (const LrcWriteError& error) {
+        QCOMPARE(error.message(), u"“%1”不是普通文件，无法写入。"_s.arg(path));
+    }
+    struct stat after {};
+    QCOMPARE(stat(QFile::encodeName(path).constData(), &after), 0);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(treeOf(dir.path()), kind.startsWith(u'/') ? QStringList() : QStringList{u"song.lrc"_s});
+    if (listener >= 0)
+        close(listener);
+}
+
+void TestLrcWrite::systemReasonsAreChinese_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("reason");
+    // A name with characters the file system does not allow, on some of them.
+    QTest::newRow("EPERM") << EPERM << u"不允许这样操作：文件名可能含有此磁盘不允许的字符，或者文件受到保护"_s;
+    QTest::newRow("unmapped: EBADE") << EBADE
+        << u"系统报告了一个错误：%1"_s.arg(QString::fromLocal8Bit(std::strerror(EBADE)));
+}
+
+void TestLrcWrite::systemReasonsAreChinese()
+{
+    QFETCH(int, error);
+    QFETCH(QString, reason);
+    QCOMPARE(systemErrorReason(error), reason);
 }
 
 void TestLrcWrite::failsInARestrictedChild_data()
