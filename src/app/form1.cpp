@@ -13,7 +13,6 @@
 #include "app/windowicons.h"
 #include "lyrics/lrcfile.h"
 #include "lyrics/pagecommit.h"
-#include "lyrics/sheetcleaner.h"
 #include "playback/globalkey.h"
 #include "playback/mediaplayer.h"
 #include "playback/playercontrols.h"
@@ -384,10 +383,7 @@ void Form1::Command6_Click()
 void Form1::Command7_Click()
 {
     handle(u"生成LRC歌词文件"_s, [this] {
-        const QString sheet = Text2->text();
-        const QString cleaned = removeEmptyTags(sheet);
-        if (cleaned != sheet)
-            Text2->setText(cleaned);
+        Text2->removeEmptyTags();
         const QString content = Text2->text();
         CommonDialog2->setFilter(kLrcFilter);
         if (!CommonDialog2->showSave())

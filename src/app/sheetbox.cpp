@@ -1,6 +1,8 @@
 // The lyric sheet box: a plain-text editor whose text, as the program sees it, breaks lines with CR LF.
 #include "app/sheetbox.h"
 
+#include "lyrics/sheetcleaner.h"
+
 #include <QTextCursor>
 
 using namespace Qt::StringLiterals;
@@ -39,4 +41,20 @@ void SheetBox::appendText(const QString& text)
     QTextCursor end(document());
     end.movePosition(QTextCursor::End);
     end.insertText(toEditorBreaks(text));
+}
+
+void SheetBox::removeEmptyTags()
+{
+    // The editor's plain text counts every line break as one character, as the document does.
+    const QList<qsizetype> positions = emptyTagPositions(toPlainText());
+    if (positions.isEmpty())
+        return;
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    for (auto at = positions.crbegin(); at != positions.crend(); ++at) {
+        cursor.setPosition(int(*at));
+        cursor.setPosition(int(*at) + 2, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+    cursor.endEditBlock();
 }

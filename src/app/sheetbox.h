@@ -16,4 +16,8 @@ public:
     // Adds text at the very end without touching what is there, so a commit onto a long
     // sheet costs only the new lines; a last line without a break is continued.
     void appendText(const QString& text);
+
+    // Removes every "[]" as the export's cleaning does, as one edit: one undo brings them all
+    // back, and the rest of the sheet, its cursor and its undo history stay as they were.
+    void removeEmptyTags();
 };

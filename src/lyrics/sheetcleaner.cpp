@@ -9,3 +9,11 @@ QString removeEmptyTags(const QString& sheet)
     // each one, which is exactly the single pass the export promises.
     return QString(sheet).replace(u"[]"_s, QString(), Qt::CaseSensitive);
 }
+
+QList<qsizetype> emptyTagPositions(QStringView sheet)
+{
+    QList<qsizetype> positions;
+    for (qsizetype at = sheet.indexOf(u"[]"); at >= 0; at = sheet.indexOf(u"[]", at + 2))
+        positions.append(at);
+    return positions;
+}

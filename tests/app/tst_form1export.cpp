@@ -30,6 +30,8 @@ private Q_SLOTS:
     void exportWritesTheCleanedSheet();
     void committedPageExportsAsLines();
     void cancelWritesNothingButTheSheetStaysCleaned();
+    void undoBringsTheEmptyTagsBack_data();
+    void undoBringsTheEmptyTagsBack();
     void nameIsUsedAsTyped();
     void exportingTwiceWritesTheSameFile();
     void unwritablePathIsReportedAndTheOldFileKept();
@@ -124,6 +126,37 @@ void TestForm1Export::cancelWritesNothingButTheSheetStaysCleaned()
     QVERIFY(prompts_.messages.isEmpty());
     QVERIFY(prompts_.errors.isEmpty());
     QCOMPARE(QDir(dir_.path()).entryList(QDir::Files), filesBefore);
+}
+
+void TestForm1Export::undoBringsTheEmptyTagsBack_data()
+{
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("after an export") << true;
+    QTest::newRow("after a cancelled export") << false;
+}
+
+// The cleaning is one edit of the sheet: one Ctrl+Z brings every "[]" back, and the history
+// before it (here a committed page) is still there.
+void TestForm1Export::undoBringsTheEmptyTagsBack()
+{
+    QFETCH(bool, saved);
+    form_->Text2->setText(u"[00:01.00][]一\r\n"_s);
+    for (int element = 1; element <= 21; ++element)
+        form_->Text1[element]->clear();
+    form_->Text1[1]->setText(u"00:02.00"_s);
+    form_->Text1[3]->setText(u"二[]"_s);
+    form_->Command6->click();
+    const QString committed = form_->Text2->text();
+
+    prompts_.fileAnswers << (saved ? dir_.filePath(u"undo.lrc"_s) : QString());
+    form_->Command7->click();
+    QCOMPARE(form_->Text2->text(), u"[00:01.00]一\r\n[00:02.00]二\r\n\r\n\r\n\r\n\r\n\r\n\r\n"_s);
+    QCOMPARE(prompts_.messages.size(), saved ? 1 : 0);
+
+    QTest::keyClick(form_->Text2, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(form_->Text2->text(), committed);
+    QTest::keyClick(form_->Text2, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(form_->Text2->text(), u"[00:01.00][]一\r\n"_s);
 }
 
 void TestForm1Export::nameIsUsedAsTyped()

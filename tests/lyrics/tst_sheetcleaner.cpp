@@ -38,6 +38,13 @@ void TestSheetCleaner::removeEmptyTags()
     QFETCH(QString, sheet);
     QFETCH(QString, expected);
     QCOMPARE(::removeEmptyTags(sheet), expected);
+
+    // The editor removes the pairs one by one, from the last: it must come to the same text.
+    QString removedOneByOne = sheet;
+    const QList<qsizetype> positions = emptyTagPositions(sheet);
+    for (auto at = positions.crbegin(); at != positions.crend(); ++at)
+        removedOneByOne.remove(*at, 2);
+    QCOMPARE(removedOneByOne, expected);
 }
 
 QTEST_GUILESS_MAIN(TestSheetCleaner)
