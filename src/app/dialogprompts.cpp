@@ -3,6 +3,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 using namespace Qt::StringLiterals;
 
@@ -60,6 +61,18 @@ bool DialogPrompts::dismissMessage(const QString& title)
         }
     }
     return false;
+}
+
+bool DialogPrompts::confirm(QWidget* parent, const QString& title, const QString& text, const QString& goAhead,
+                            const QString& holdBack)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, parent);
+    QPushButton* goAheadButton = box.addButton(goAhead, QMessageBox::DestructiveRole);
+    QPushButton* holdBackButton = box.addButton(holdBack, QMessageBox::RejectRole);
+    box.setDefaultButton(holdBackButton);
+    box.setEscapeButton(holdBackButton);
+    box.exec();
+    return box.clickedButton() == goAheadButton;
 }
 
 void DialogPrompts::showError(QWidget* parent, const QString& action, const QString& reason)

@@ -20,6 +20,8 @@
 #include "playback/playersettings.h"
 #include "playback/positionreadout.h"
 
+#include <QCloseEvent>
+#include <QTextDocument>
 #include <QGroupBox>
 #include <QLayout>
 #include <QLineEdit>
@@ -211,14 +213,13 @@ void Form1::createControls()
 
 void Form1::createGrid()
 {
-    static const std::array<QString, 3> prompts = {u"此处输入时间1"_s, u"此处输入时间2"_s, u"此处输入歌词信息"_s};
     static const std::array<QString, 3> columnNames = {u"时间1"_s, u"时间2"_s, u"歌词"_s};
     static const std::array<int, 3> columnLeft = {360, 1680, 3240};
     static const std::array<int, 3> columnWidth = {1215, 1215, 7575};
     for (const GridBox& box : kGridTabOrder) {
         const int row = (box.element - 1) / 3;
         const int column = (box.element - 1) % 3;
-        auto* edit = new QLineEdit(prompts[column], client);
+        auto* edit = new QLineEdit(pageHintText(box.element), client);
         edit->setAccessibleName(u"第%1行 %2"_s.arg(row + 1).arg(columnNames[column]));
         const QByteArray name = "Text1(" + QByteArray::number(box.element) + ')';
         place(edit, name.constData(), rectFromTwips(columnLeft[column], 2760 + 600 * row, columnWidth[column], 375),
@@ -305,6 +306,33 @@ void Form1::close_Click()
     QWidget::close();
 }
 
+void Form1::closeEvent(QCloseEvent* event)
+{
+    if (holdsUnsavedWork()
+        && !prompts_.confirm(this, u"LRC晓韵星舟"_s, u"歌词还没有生成LRC文件，退出后将会丢失。确定要退出吗？"_s,
+                             u"退出"_s, u"取消"_s)) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+// The sheet counts as saved once exported: the document's modified flag is cleared then, and an
+// undo back to that state clears it again.
+bool Form1::holdsUnsavedWork() const
+{
+    const bool sheetChanged = Text2->document()->isModified() && !Text2->document()->isEmpty();
+    return sheetChanged || pageHoldsTypedText(gridTexts());
+}
+
+QStringList Form1::gridTexts() const
+{
+    QStringList texts;
+    for (int element = 1; element <= kGridBoxes; ++element)
+        texts << Text1[element]->text();
+    return texts;
+}
+
 void Form1::使用说明_Click()
 {
     openWebPage();
@@ -372,10 +400,7 @@ void Form1::Command5_Click()
 
 void Form1::Command6_Click()
 {
-    QStringList grid;
-    for (int element = 1; element <= kGridBoxes; ++element)
-        grid << Text1[element]->text();
-    Text2->appendText(pageCommitText(grid));
+    Text2->appendText(pageCommitText(gridTexts()));
     for (int element = 1; element <= kGridBoxes; ++element)
         Text1[element]->clear();
 }
@@ -389,6 +414,7 @@ void Form1::Command7_Click()
         if (!CommonDialog2->showSave())
             return;
         writeLrcFile(CommonDialog2->fileName(), lrcFileBytes(content));
+        Text2->document()->setModified(false);
         prompts_.showMessage(this, u"LRC歌词文件制作成功！"_s, u"成功提示"_s);
     });
 }

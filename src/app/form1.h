@@ -83,6 +83,10 @@ public:
     void Timer1_Timer();
     void Timer2_Timer();
 
+protected:
+    // 退出程序, the caption bar's close button and the window manager all close through here.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void createMenus();
     void createControls();
@@ -92,6 +96,8 @@ private:
     QPushButton* createButton(const char* name, const QString& caption, QRect twips, int tabIndex);
     bool IsKeyDown() const;
     void openWebPage();
+    QStringList gridTexts() const;
+    bool holdsUnsavedWork() const;
 
     // Runs a handler's body; an operation that fails stops it there and is reported.
     template <typename Body>

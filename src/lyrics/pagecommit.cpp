@@ -13,3 +13,25 @@ QString pageCommitText(const QStringList& gridTexts)
     }
     return text;
 }
+
+QString pageHintText(int element)
+{
+    switch ((element - 1) % 3) {
+    case 0:
+        return u"此处输入时间1"_s;
+    case 1:
+        return u"此处输入时间2"_s;
+    default:
+        return u"此处输入歌词信息"_s;
+    }
+}
+
+bool pageHoldsTypedText(const QStringList& gridTexts)
+{
+    for (int element = 1; element <= kGridBoxes; ++element) {
+        const QString text = gridTexts.value(element - 1);
+        if (!text.isEmpty() && text != pageHintText(element))
+            return true;
+    }
+    return false;
+}

@@ -27,6 +27,12 @@ bool ScriptedPrompts::dismissMessage(const QString&)
     return false;
 }
 
+bool ScriptedPrompts::confirm(QWidget*, const QString& title, const QString& text, const QString&, const QString&)
+{
+    questions.append({title, text});
+    return !confirmAnswers.isEmpty() && confirmAnswers.takeFirst();
+}
+
 void ScriptedPrompts::showError(QWidget*, const QString& action, const QString& reason)
 {
     errors.append({action, reason});

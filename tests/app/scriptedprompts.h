@@ -19,11 +19,16 @@ public:
     QStringList askedFilters;
     QList<ShownMessage> messages;
     QList<ShownMessage> errors;
+    // Answers for the next questions, in order; with none left a question is held back, as Escape does.
+    QList<bool> confirmAnswers;
+    QList<ShownMessage> questions;
 
     QString askOpenFile(QWidget* parent, const QString& filter) override;
     QString askSaveFile(QWidget* parent, const QString& filter) override;
     void showMessage(QWidget* parent, const QString& text, const QString& title) override;
     bool dismissMessage(const QString& title) override;
+    bool confirm(QWidget* parent, const QString& title, const QString& text, const QString& goAhead,
+                 const QString& holdBack) override;
     void showError(QWidget* parent, const QString& action, const QString& reason) override;
 
 private:

@@ -1,14 +1,19 @@
 // Committing lyric pages into the sheet and exporting the sheet, through the main window's buttons.
+#include "app/dialogprompts.h"
 #include "app/form1.h"
 #include "app/sheetbox.h"
 #include "scriptedprompts.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <clocale>
 
@@ -25,11 +30,17 @@ private Q_SLOTS:
     void commitOfUntouchedPageEmptiesTheGrid();
     void twoCommitsInARow();
     void lineBreaksTypedInTheSheetAreCrLf();
+    void closeAsksOnlyWithUnsavedWork_data();
+    void closeAsksOnlyWithUnsavedWork();
+    void closeQuestionInTheRealBox();
 
 private:
     void typeRow(int row, const QString& tag1, const QString& tag2, const QString& line);
+    void commitOneLine();
+    QStringList gridTexts() const;
     ScriptedPrompts prompts_;
     QPointer<Form1> form_;
+    QTemporaryDir dir_;
 };
 
 namespace {
@@ -48,6 +59,7 @@ QString repeated(const QString& line, int times)
 
 void TestForm1Sheet::init()
 {
+    prompts_ = ScriptedPrompts();
     form_ = new Form1(prompts_);
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_));
@@ -128,6 +140,129 @@ void TestForm1Sheet::lineBreaksTypedInTheSheetAreCrLf()
     QCOMPARE(form_->Text2->text(), u"ab\r\ncd"_s);
     form_->Command6->click();
     QVERIFY(form_->Text2->text().startsWith(u"ab\r\ncd[此处输入时间1]"_s));
+}
+
+void TestForm1Sheet::commitOneLine()
+{
+    for (int element = 1; element <= 21; ++element)
+        form_->Text1[element]->clear();
+    typeRow(1, u"00:01.00"_s, QString(), u"第一句[]"_s);
+    form_->Command6->click();
+}
+
+QStringList TestForm1Sheet::gridTexts() const
+{
+    QStringList texts;
+    for (int element = 1; element <= 21; ++element)
+        texts << form_->Text1[element]->text();
+    return texts;
+}
+
+void TestForm1Sheet::closeAsksOnlyWithUnsavedWork_data()
+{
+    QTest::addColumn<QString>("work");
+    // 退出程序, or the window's own close, which the caption bar and the window manager call.
+    QTest::addColumn<bool>("fromMenu");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("hints standing") << u"none"_s << true << false << false << true;
+    QTest::newRow("boxes emptied by hand") << u"cleared"_s << false << false << false << true;
+    QTest::newRow("page committed, 退出") << u"committed"_s << true << true << true << true;
+    QTest::newRow("page committed, 取消") << u"committed"_s << false << false << true << false;
+    QTest::newRow("a lyric typed, 取消") << u"typed"_s << true << false << true << false;
+    QTest::newRow("exported") << u"exported"_s << false << false << false << true;
+    QTest::newRow("export cancelled") << u"export cancelled"_s << true << false << true << false;
+    QTest::newRow("typed after export") << u"typed after export"_s << false << false << true << false;
+}
+
+void TestForm1Sheet::closeAsksOnlyWithUnsavedWork()
+{
+    QFETCH(QString, work);
+    QFETCH(bool, fromMenu);
+    QFETCH(bool, answer);
+    QFETCH(bool, asked);
+    QFETCH(bool, closed);
+
+    if (work == u"cleared"_s) {
+        for (int element = 1; element <= 21; ++element)
+            form_->Text1[element]->clear();
+    } else if (work == u"typed"_s) {
+        form_->Text1[3]->clear();
+        QTest::keyClicks(form_->Text1[3], u"la la"_s);
+    } else if (work != u"none"_s) {
+        commitOneLine();
+    }
+    if (work.startsWith(u"export"_s) || work == u"typed after export"_s) {
+        prompts_.fileAnswers << (work == u"export cancelled"_s ? QString() : dir_.filePath(u"saved.lrc"_s));
+        form_->Command7->click();
+        QVERIFY(prompts_.errors.isEmpty());
+    }
+    if (work == u"typed after export"_s) {
+        form_->Text2->moveCursor(QTextCursor::End);
+        QTest::keyClicks(form_->Text2, u"x"_s);
+    }
+    const QString sheet = form_->Text2->text();
+    const QStringList grid = gridTexts();
+
+    prompts_.confirmAnswers << answer;
+    if (fromMenu)
+        form_->closeItem->trigger();
+    else
+        form_->close();
+
+    QCOMPARE(form_->isVisible(), !closed);
+    QCOMPARE(prompts_.questions.size(), asked ? 1 : 0);
+    if (asked) {
+        QCOMPARE(prompts_.questions[0].title, u"LRC晓韵星舟"_s);
+        QCOMPARE(prompts_.questions[0].text, u"歌词还没有生成LRC文件，退出后将会丢失。确定要退出吗？"_s);
+    }
+    if (!closed) {
+        QCOMPARE(form_->Text2->text(), sheet);
+        QCOMPARE(gridTexts(), grid);
+    }
+}
+
+// The real box: its buttons, 取消 as the default and as Escape's answer, then 退出.
+void TestForm1Sheet::closeQuestionInTheRealBox()
+{
+    DialogPrompts realPrompts;
+    QPointer<Form1> form = new Form1(realPrompts);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+    form->Command6->click();
+
+    QStringList seen;
+    QTimer user;
+    user.setInterval(20);
+    connect(&user, &QTimer::timeout, this, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        QStringList buttons;
+        for (QAbstractButton* button : box->buttons())
+            buttons << button->text();
+        buttons.sort();
+        seen << box->windowTitle() + u'|' + box->text() + u'|' + buttons.join(u',') + u'|'
+                + box->defaultButton()->text();
+        if (seen.size() == 1) {
+            QTest::keyClick(box, Qt::Key_Escape);
+            return;
+        }
+        for (QAbstractButton* button : box->buttons()) {
+            if (button->text() == u"退出"_s)
+                button->click();
+        }
+        user.stop();
+    });
+    user.start();
+    QVERIFY(!form->close());
+    QCOMPARE(seen.size(), 1);
+    QVERIFY(form->isVisible());
+    QVERIFY(form->close());
+    const QString expected = u"LRC晓韵星舟|歌词还没有生成LRC文件，退出后将会丢失。确定要退出吗？|取消,退出|取消"_s;
+    QCOMPARE(seen, (QStringList{expected, expected}));
+    QTRY_VERIFY(form.isNull());
 }
 
 int main(int argc, char* argv[])
