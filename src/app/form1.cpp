@@ -53,16 +53,12 @@ const QStringList kBrushFontFamilies = {u"迷你简毡笔黑"_s, u"AR PL UKai CN
 const QStringList kTitleFontFamilies = {u"微软雅黑"_s, u"Microsoft YaHei"_s, u"Noto Sans CJK SC"_s,
                                         u"WenQuanYi Micro Hei"_s};
 
-// Where each control sits in the keyboard's tab order, as the window was designed.
-struct GridBox {
-    int element;
-    int tabIndex;
-};
-constexpr std::array<GridBox, 21> kGridTabOrder = {{
-    {1, 1}, {2, 2}, {3, 5}, {4, 4}, {5, 3}, {6, 6}, {7, 8}, {8, 7}, {9, 9},
-    {10, 14}, {11, 10}, {12, 15}, {13, 16}, {14, 17}, {15, 18}, {16, 19}, {17, 20},
-    {18, 21}, {19, 22}, {20, 23}, {21, 24},
-}};
+// Tab runs through the grid row by row, time 1, time 2, lyric, so what is typed after a Tab lands
+// in the box to its right; the controls whose places the grid's run now takes follow it.
+constexpr int kFirstGridTabIndex = 1;
+constexpr int kCommand1TabIndex = kFirstGridTabIndex + kGridBoxes;
+constexpr int kHiddenBoxTabIndex = kCommand1TabIndex + 1;
+constexpr int kPlayerTabIndex = kHiddenBoxTabIndex + 1;
 
 const char* const kTabIndexProperty = "tabIndex";
 
@@ -157,19 +153,19 @@ QPushButton* Form1::createButton(const char* name, const QString& caption, QRect
 void Form1::createControls()
 {
     mp3 = new MediaPlayer(client);
-    place(mp3, "mp3", rectFromTwips(360, 120, 10455, 2175), 13);
+    place(mp3, "mp3", rectFromTwips(360, 120, 10455, 2175), kPlayerTabIndex);
     mp3->setDisplayRect(kPlayerDisplayBand);
 
     SkinLabel3 = new SkinLabel(u"对应歌词信息："_s, kBrushFontFamilies, 10.5, client);
     place(SkinLabel3, "SkinLabel3", rectFromTwips(3240, 2400, 2775, 375), 32);
 
     Text1[0] = new QLineEdit(client);
-    place(Text1[0], "Text1(0)", rectFromTwips(10320, 840, 180, 270), 12);
+    place(Text1[0], "Text1(0)", rectFromTwips(10320, 840, 180, 270), kHiddenBoxTabIndex);
 
     SkinLabel1 = new SkinLabel(u"歌词出现时间："_s, kBrushFontFamilies, 10.5, client);
     place(SkinLabel1, "SkinLabel1", rectFromTwips(360, 2400, 2775, 375), 0);
 
-    Command1 = createButton("Command1", kPlayCaption, rectFromTwips(360, 1680, 1215, 495), 11);
+    Command1 = createButton("Command1", kPlayCaption, rectFromTwips(360, 1680, 1215, 495), kCommand1TabIndex);
     createGrid();
 
     Frame1 = new QGroupBox(u"播放控制"_s, client);
@@ -216,15 +212,15 @@ void Form1::createGrid()
     static const std::array<QString, 3> columnNames = {u"时间1"_s, u"时间2"_s, u"歌词"_s};
     static const std::array<int, 3> columnLeft = {360, 1680, 3240};
     static const std::array<int, 3> columnWidth = {1215, 1215, 7575};
-    for (const GridBox& box : kGridTabOrder) {
-        const int row = (box.element - 1) / 3;
-        const int column = (box.element - 1) % 3;
-        auto* edit = new QLineEdit(pageHintText(box.element), client);
+    for (int element = 1; element <= kGridBoxes; ++element) {
+        const int row = (element - 1) / 3;
+        const int column = (element - 1) % 3;
+        auto* edit = new QLineEdit(pageHintText(element), client);
         edit->setAccessibleName(u"第%1行 %2"_s.arg(row + 1).arg(columnNames[column]));
-        const QByteArray name = "Text1(" + QByteArray::number(box.element) + ')';
+        const QByteArray name = "Text1(" + QByteArray::number(element) + ')';
         place(edit, name.constData(), rectFromTwips(columnLeft[column], 2760 + 600 * row, columnWidth[column], 375),
-              box.tabIndex);
-        Text1[box.element] = edit;
+              kFirstGridTabIndex + element - 1);
+        Text1[element] = edit;
     }
 }
 

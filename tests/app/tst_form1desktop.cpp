@@ -1,0 +1,122 @@
+// The main window on a real X server: the keyboard's Tab through the grid, and the window manager's close.
+#include "app/form1.h"
+#include "scriptedprompts.h"
+#include "support/xtestkeyboard.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+using namespace Qt::StringLiterals;
+
+class TestForm1Desktop : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void tabRunsThroughTheGridRowByRow();
+    void windowManagerCloseAsksFirst_data();
+    void windowManagerCloseAsksFirst();
+
+private:
+    ScriptedPrompts prompts_;
+    QPointer<Form1> form_;
+    XTestKeyboard keyboard_;
+};
+
+namespace {
+
+// What a window manager sends when the user presses Alt+F4 or its close button.
+void sendDeleteWindow(WId window)
+{
+    Display* display = XOpenDisplay(nullptr);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XCloseDisplay(display);
+}
+
+} // namespace
+
+void TestForm1Desktop::initTestCase()
+{
+    QVERIFY2(keyboard_.isOpen(), "needs an X server with XTEST");
+}
+
+void TestForm1Desktop::init()
+{
+    prompts_ = ScriptedPrompts();
+    form_ = new Form1(prompts_);
+    form_->show();
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_));
+}
+
+void TestForm1Desktop::cleanup()
+{
+    delete form_;
+}
+
+// Typed time 1, Tab, time 2, Tab, lyric: each lands in the box to the right, row after row.
+void TestForm1Desktop::tabRunsThroughTheGridRowByRow()
+{
+    form_->Text1[1]->setFocus();
+    QTRY_VERIFY(form_->Text1[1]->hasFocus());
+    QStringList visited;
+    for (int press = 0; press < 23; ++press) {
+        keyboard_.press(XK_Tab);
+        keyboard_.release(XK_Tab);
+        QWidget* before = QApplication::focusWidget();
+        QTRY_VERIFY(QApplication::focusWidget() != before);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    QStringList expected;
+    for (int element = 2; element <= 21; ++element)
+        expected << u"Text1(%1)"_s.arg(element);
+    // The transport buttons are still disabled, so the run goes on to the commit and export buttons.
+    expected << u"Command6"_s << u"Command7"_s << u"Text2"_s;
+    QCOMPARE(visited, expected);
+}
+
+void TestForm1Desktop::windowManagerCloseAsksFirst_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("取消") << false;
+    QTest::newRow("退出") << true;
+}
+
+void TestForm1Desktop::windowManagerCloseAsksFirst()
+{
+    QFETCH(bool, answer);
+    form_->Command6->click();
+    prompts_.confirmAnswers << answer;
+    sendDeleteWindow(form_->winId());
+    QTRY_COMPARE(prompts_.questions.size(), 1);
+    // Closed windows are deleted, as the main window deletes itself on close.
+    if (answer)
+        QTRY_VERIFY(form_.isNull());
+    else
+        QVERIFY(form_->isVisible());
+}
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    TestForm1Desktop test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_form1desktop.moc"
