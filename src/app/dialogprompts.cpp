@@ -2,6 +2,7 @@
 #include "app/dialogprompts.h"
 
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -79,5 +80,8 @@ void DialogPrompts::showError(QWidget* parent, const QString& action, const QStr
 {
     QMessageBox box(QMessageBox::Critical, u"错误"_s, u"%1失败。"_s.arg(action), QMessageBox::Ok, parent);
     box.setInformativeText(reason);
+    // A reason often names a path or an address the user wants to copy.
+    if (auto* reasonLabel = box.findChild<QLabel*>(u"qt_msgbox_informativelabel"_s))
+        reasonLabel->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();
 }

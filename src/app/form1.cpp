@@ -341,8 +341,7 @@ void Form1::bug_Click()
 
 void Form1::openWebPage()
 {
-    // The outcome is not looked at: without a browser nothing happens and the program carries on.
-    openMakerPage(this);
+    handle(u"打开网页"_s, [this] { openMakerPage(this); });
 }
 
 void Form1::about_Click()

@@ -3,6 +3,8 @@
 
 #include <QDesktopServices>
 
+#include <stdexcept>
+
 using namespace Qt::StringLiterals;
 
 QUrl makerPageUrl()
@@ -13,6 +15,12 @@ QUrl makerPageUrl()
 
 void openMakerPage(QWidget* /*parent*/)
 {
-    // Qt hands the address to the desktop, which has no use for a parent window here.
-    QDesktopServices::openUrl(makerPageUrl());
+    // Qt hands the address to the desktop, which has no use for a parent window here. It answers
+    // false when it finds nothing to start (no xdg-open, no known browser); what a started
+    // browser does afterwards is not reported back.
+    if (QDesktopServices::openUrl(makerPageUrl()))
+        return;
+    throw std::runtime_error(u"无法打开网页 %1 ：没有找到可以打开网页的浏览器。可以复制这个地址，在浏览器中打开。"_s
+                                 .arg(makerPageUrl().toString())
+                                 .toStdString());
 }

@@ -8,10 +8,12 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QFile>
 #include <QGroupBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
@@ -42,6 +44,7 @@ private Q_SLOTS:
     void okUnloadsAndAboutLoadsAgain();
     void mainWindowKeepsWorkingWhileOpen();
     void bothLinksOpenTheSamePage();
+    void withoutABrowserTheAddressIsShown();
     void programRunsOnUntilTheDialogCloses();
 
 private:
@@ -174,6 +177,29 @@ void TestDialog::bothLinksOpenTheSamePage()
     QCOMPARE(browser.opened[0].path(), u"/"_s);
     QCOMPARE(browser.opened[0].query(), u"p=33"_s);
     QVERIFY(prompts_.messages.isEmpty() && prompts_.errors.isEmpty());
+}
+
+// Nothing on the PATH can show a web page: each command says so, with the address to copy.
+void TestDialog::withoutABrowserTheAddressIsShown()
+{
+    QTemporaryDir emptyPath;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(emptyPath.path()));
+    const QByteArray browser = qgetenv("BROWSER");
+    const QByteArray defaultBrowser = qgetenv("DEFAULT_BROWSER");
+    qunsetenv("BROWSER");
+    qunsetenv("DEFAULT_BROWSER");
+    form_->使用说明->trigger();
+    form_->bug->trigger();
+    qputenv("PATH", path);
+    qputenv("BROWSER", browser);
+    qputenv("DEFAULT_BROWSER", defaultBrowser);
+
+    QCOMPARE(prompts_.errors.size(), 2);
+    for (const ShownMessage& error : std::as_const(prompts_.errors)) {
+        QCOMPARE(error.title, u"打开网页"_s);
+        QVERIFY2(error.text.contains(u"http://www.example.com/?p=33"_s), qPrintable(error.text));
+    }
 }
 
 void TestDialog::programRunsOnUntilTheDialogCloses()
