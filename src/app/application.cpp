@@ -9,6 +9,8 @@
 #include <QTranslator>
 
 #include <clocale>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 
 using namespace Qt::StringLiterals;
@@ -23,10 +25,39 @@ void loadQtChinese(QTranslator& translator)
         QApplication::installTranslator(&translator);
 }
 
+// Whether Qt will find something to draw on. Without one it ends the process with an abort and an
+// English hint to reinstall, which tells a user who started the program from a text console
+// nothing. Platforms that need no display (offscreen, a framebuffer) are trusted as named.
+bool displayAvailable(int argc, char* argv[])
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0)
+            return true;
+    }
+    const QString platforms = qEnvironmentVariable("QT_QPA_PLATFORM");
+    for (const QString& platform : platforms.split(u';', Qt::SkipEmptyParts)) {
+        if (!platform.startsWith(u"xcb"_s) && !platform.startsWith(u"wayland"_s))
+            return true;
+    }
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    return true;
+#endif
+}
+
 } // namespace
 
 int runApplication(int argc, char* argv[])
 {
+    if (!displayAvailable(argc, argv)) {
+        std::fputs("LRC晓韵星舟需要图形桌面才能运行：没有找到 X11 或 Wayland 显示。"
+                   " / xiaoyun-lrc needs a graphical desktop: no X11 or Wayland display was found.\n",
+                   stderr);
+        return 1;
+    }
     QApplication app(argc, argv);
     // libmpv parses numbers with the C library and refuses to start under a locale with a decimal comma.
     std::setlocale(LC_NUMERIC, "C");
