@@ -63,6 +63,9 @@ QString unopenableReason(const QString& path)
         return u"文件不存在"_s;
     if (info.isDir())
         return u"这是一个文件夹，不是媒体文件"_s;
+    // A pipe or a device would keep mpv reading until the load times out, with the window frozen.
+    if (!info.isFile())
+        return u"这不是普通文件（可能是管道或设备），不是媒体文件"_s;
     return {};
 }
 

@@ -16,14 +16,9 @@ PlayerMedia::PlayerMedia(MpvSession& session)
 
 QString PlayerMedia::getItemInfo(const QString& attribute) const
 {
-    switch (m_session.media()) {
-    case MpvSession::Media::Failed:
-        throw PlayerError(m_session.failure());
-    case MpvSession::Media::Ready:
-        break;
-    default:
+    const MpvSession::Media media = m_session.media();
+    if (media != MpvSession::Media::Ready && media != MpvSession::Media::Failed)
         throw PlayerError(u"无法读取媒体信息“%1”：播放器中没有媒体"_s.arg(attribute));
-    }
     if (attribute.compare(u"Title"_s, Qt::CaseInsensitive) == 0)
         return title();
     return {};
@@ -34,10 +29,18 @@ double PlayerMedia::duration() const
     return m_session.duration();
 }
 
+// A file that cannot be played still has a name, and showing it tells the user which file the
+// player's error is about, rather than leaving the song before on show.
 QString PlayerMedia::title() const
 {
-    if (m_session.media() != MpvSession::Media::Ready)
+    switch (m_session.media()) {
+    case MpvSession::Media::Ready:
+        break;
+    case MpvSession::Media::Failed:
+        return singleLineTitle(QFileInfo(m_session.mediaPath()).completeBaseName());
+    default:
         return {};
+    }
     const QString tagged = decodeTagText(m_session.tag(u"title"_s).value_or(QByteArray())).trimmed();
-    return tagged.isEmpty() ? QFileInfo(m_session.mediaPath()).completeBaseName() : tagged;
+    return singleLineTitle(tagged.isEmpty() ? QFileInfo(m_session.mediaPath()).completeBaseName() : tagged);
 }

@@ -10,8 +10,9 @@ class PlayerMedia
 public:
     explicit PlayerMedia(MpvSession& session);
 
-    // "Title": the title tag (GBK titles repaired), or the file's name without its extension.
-    // Any other attribute: "". Throws PlayerError when no media is loaded or it failed.
+    // "Title": the title tag (GBK titles repaired), or the file's name without its extension, also
+    // for a file that cannot be played; as one line, cut to kMaxTitleLength.
+    // Any other attribute: "". Throws PlayerError when no media is loaded.
     QString getItemInfo(const QString& attribute) const;
     // The media's length in seconds; 0.0 when nothing is loaded.
     double duration() const;

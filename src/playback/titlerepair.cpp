@@ -52,6 +52,23 @@ QString repairTitle(const QString& title)
     return decodeChinese(title.toLatin1()).value_or(title);
 }
 
+QString singleLineTitle(const QString& title)
+{
+    qsizetype length = title.size();
+    if (length > kMaxTitleLength)
+        length = title.at(kMaxTitleLength - 1).isHighSurrogate() ? kMaxTitleLength - 1 : kMaxTitleLength;
+    QString line = title.left(length);
+    for (QChar& c : line) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control || category == QChar::Separator_Line
+            || category == QChar::Separator_Paragraph)
+            c = u' ';
+    }
+    if (length < title.size())
+        line += u'…';
+    return line;
+}
+
 QString decodeTagText(const QByteArray& raw)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

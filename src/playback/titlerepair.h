@@ -14,3 +14,11 @@ QString repairTitle(const QString& title);
 // repaired as above), the tag's own bytes otherwise, as in ID3v1 tags. Bytes that are not
 // UTF-8 are read as GB18030 if they form it, else as Latin-1, the encoding ID3v1 prescribes.
 QString decodeTagText(const QByteArray& raw);
+
+// The most characters a title keeps: more than any label or the player's strip can show at any
+// scale, few enough that laying it out on every frame costs nothing.
+constexpr qsizetype kMaxTitleLength = 256;
+
+// A title as one line: control characters, line and paragraph breaks become blanks, and a
+// title longer than kMaxTitleLength is cut there (never inside a surrogate pair) with "…".
+QString singleLineTitle(const QString& title);

@@ -14,6 +14,8 @@ private Q_SLOTS:
     void repair();
     void decode_data();
     void decode();
+    void singleLine_data();
+    void singleLine();
 };
 
 void TestTitleRepair::repair_data()
@@ -64,6 +66,27 @@ void TestTitleRepair::decode()
     QFETCH(QByteArray, raw);
     QFETCH(QString, expected);
     QCOMPARE(decodeTagText(raw), expected);
+}
+
+void TestTitleRepair::singleLine_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("line breaks and a tab") << u"第一行\r\n第二行\t尾"_s << u"第一行  第二行 尾"_s;
+    QTest::newRow("Unicode line and paragraph separators") << u"甲\u2028乙\u2029丙"_s << u"甲 乙 丙"_s;
+    QTest::newRow("other control characters") << u"a\u0001b\u001Fc\u0085d"_s << u"a b c d"_s;
+    QTest::newRow("exactly as long as kept") << QString(kMaxTitleLength, u'长') << QString(kMaxTitleLength, u'长');
+    QTest::newRow("100,000 characters") << QString(100000, u'长') << QString(kMaxTitleLength, u'长') + u'…';
+    // The cut falls between the two halves of 😀: the whole character goes.
+    QTest::newRow("cut before a surrogate pair") << QString(kMaxTitleLength - 1, u'a') + u"😀😀"_s
+                                                 << QString(kMaxTitleLength - 1, u'a') + u'…';
+}
+
+void TestTitleRepair::singleLine()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, expected);
+    QCOMPARE(singleLineTitle(title), expected);
 }
 
 QTEST_GUILESS_MAIN(TestTitleRepair)
