@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -24,11 +25,18 @@ QPoint centredPosition(QSize screenPixels, QSize windowPixels)
             centredPixel(screenPixels.height(), windowPixels.height())};
 }
 
+QPoint keptReachable(QPoint topLeft, QSize windowPixels, QRect availableArea)
+{
+    const int x = std::max(availableArea.left(), std::min(topLeft.x(), availableArea.right() + 1 - windowPixels.width()));
+    const int y = std::max(availableArea.top(), topLeft.y());
+    return {x, y};
+}
+
 void centreOnScreen(QWidget* window)
 {
     const QScreen* screen = window->screen();
     // The outer size, frame included, as the user sees the window.
     const QRect outer = window->frameGeometry();
-    const QPoint topLeft = centredPosition(screen->geometry().size(), outer.size());
-    window->move(screen->geometry().topLeft() + topLeft);
+    const QPoint centred = screen->geometry().topLeft() + centredPosition(screen->geometry().size(), outer.size());
+    window->move(keptReachable(centred, outer.size(), screen->availableGeometry()));
 }

@@ -34,6 +34,8 @@ private Q_SLOTS:
     void timersRunFromStartUp();
     void centring_data();
     void centring();
+    void keptReachable_data();
+    void keptReachable();
     void windowIsCentredAtLoad();
     void exitClosesAndDestroysTheWindow();
 
@@ -238,6 +240,30 @@ void TestForm1Layout::centring()
     QFETCH(QSize, window);
     QFETCH(QPoint, expected);
     QCOMPARE(centredPosition(screen, window), expected);
+}
+
+// Sizes in device-independent pixels: at 200 % a 1280×1024 screen is 640×512 of them.
+void TestForm1Layout::keptReachable_data()
+{
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<QPoint>("centred");
+    QTest::addColumn<QPoint>("expected");
+    const QSize window(748, 560);
+    QTest::newRow("fits: centring kept") << QRect(0, 0, 1280, 1024) << QPoint(266, 232) << QPoint(266, 232);
+    QTest::newRow("200 % on 1280×1024") << QRect(0, 0, 640, 512) << QPoint(-54, -24) << QPoint(0, 0);
+    QTest::newRow("200 % on 1920×1080") << QRect(0, 0, 960, 540) << QPoint(106, -10) << QPoint(106, 0);
+    QTest::newRow("150 % on 1366×768") << QRect(0, 0, 910, 512) << QPoint(81, -24) << QPoint(81, 0);
+    QTest::newRow("below a top panel") << QRect(0, 32, 960, 508) << QPoint(106, -10) << QPoint(106, 32);
+    QTest::newRow("second screen to the right") << QRect(1280, 0, 640, 512) << QPoint(1226, -24) << QPoint(1280, 0);
+    QTest::newRow("panel on the right") << QRect(0, 0, 800, 600) << QPoint(90, 20) << QPoint(52, 20);
+}
+
+void TestForm1Layout::keptReachable()
+{
+    QFETCH(QRect, area);
+    QFETCH(QPoint, centred);
+    QFETCH(QPoint, expected);
+    QCOMPARE(::keptReachable(centred, QSize(748, 560), area), expected);
 }
 
 void TestForm1Layout::windowIsCentredAtLoad()

@@ -254,10 +254,13 @@ void TestSkin::appliedAtLoad()
     QCOMPARE(window->windowIcon().pixmap(QSize(32, 32), 1.0).toImage().convertToFormat(QImage::Format_RGB32),
              QImage(icon).convertToFormat(QImage::Format_RGB32));
 
-    // Frameless, the outer size is the drawn one, and that is what is centred on the screen.
+    // Frameless, the outer size is the drawn one, and that is what is centred on the screen; at
+    // twice the scale the screen is smaller than the window, whose caption bar stays on it.
     const QRect screen = window->screen()->geometry();
     QCOMPARE(window->frameGeometry().size(), window->size());
-    QCOMPARE(window->pos(), screen.topLeft() + centredPosition(screen.size(), window->size()));
+    QCOMPARE(window->pos(), keptReachable(screen.topLeft() + centredPosition(screen.size(), window->size()),
+                                          window->size(), window->screen()->availableGeometry()));
+    QVERIFY(window->screen()->availableGeometry().contains(window->pos()));
 
     // Shown, the client area keeps its designed size inside the border, and every control is in
     // the skin, including menus made while the window loaded (windows of their own, given the paper).
