@@ -92,6 +92,7 @@ private:
     QPushButton* createButton(const char* name, const QString& caption, QRect twips, int tabIndex);
     bool IsKeyDown() const;
     void openWebPage();
+    void showSheetInPlayer();
 
     // Runs a handler's body; an operation that fails stops it there and is reported.
     template <typename Body>
