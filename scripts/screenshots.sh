@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Pictures the main window and the About dialog, as they first open, under a virtual X server.
+# Pictures the main window at work (a song loaded, its strip previewing the sheet) and the About
+# dialog, under a virtual X server.
 # Usage: scripts/screenshots.sh [folder]   (default docs/; QT_SCALE_FACTOR=2 pictures them at 2×)
 set -euo pipefail
 cd "$(dirname "$0")/.."

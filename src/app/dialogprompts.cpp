@@ -1,6 +1,8 @@
 // The real modal boxes: Qt's file dialogs and message boxes.
 #include "app/dialogprompts.h"
 
+#include "app/messageboxcopy.h"
+
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -47,6 +49,7 @@ QString DialogPrompts::askSaveFile(QWidget* parent, const QString& filter)
 void DialogPrompts::showMessage(QWidget* parent, const QString& text, const QString& title)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    allowCopyingText(box);
     QPointer<QMessageBox> guard(&box);
     openMessages_.append(guard);
     box.exec();

@@ -12,6 +12,7 @@
 #include "app/windowcentring.h"
 #include "app/windowicons.h"
 #include "lyrics/lrcfile.h"
+#include "lyrics/lyrictimeline.h"
 #include "lyrics/pagecommit.h"
 #include "playback/globalkey.h"
 #include "playback/mediaplayer.h"
@@ -250,6 +251,7 @@ void Form1::connectHandlers()
     connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
+    connect(Text2, &QPlainTextEdit::textChanged, this, &Form1::showSheetInPlayer);
 }
 
 template <typename Body>
@@ -440,4 +442,11 @@ void Form1::Timer2_Timer()
 bool Form1::IsKeyDown() const
 {
     return hotkey_->isDown();
+}
+
+// The player previews the sheet's lines as the song plays; every edit and commit hands it the
+// sheet anew. The editor's own text (LF breaks) saves converting a long sheet on each key.
+void Form1::showSheetInPlayer()
+{
+    mp3->setLyricTimeline(LyricTimeline(Text2->toPlainText()));
 }

@@ -98,6 +98,7 @@ private:
     void openWebPage();
     QStringList gridTexts() const;
     bool holdsUnsavedWork() const;
+    void showSheetInPlayer();
 
     // Runs a handler's body; an operation that fails stops it there and is reported.
     template <typename Body>

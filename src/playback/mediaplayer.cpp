@@ -7,7 +7,9 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
 
+#include <algorithm>
 #include <exception>
 
 using namespace Qt::StringLiterals;
@@ -16,6 +18,15 @@ namespace {
 
 // About 20 frames a second is smooth for a clock that shows hundredths and costs next to nothing.
 constexpr int kRepaintIntervalMs = 50;
+// Lyrics must change on the frame their tag falls on; never fewer frames than this a second.
+constexpr double kMinFrameRate = 30.0;
+constexpr double kAssumedFrameRate = 60.0;
+
+int frameIntervalMs(const QScreen* screen)
+{
+    const double rate = screen && screen->refreshRate() > 0.0 ? screen->refreshRate() : kAssumedFrameRate;
+    return std::max(1, int(1000.0 / std::max(rate, kMinFrameRate)));
+}
 
 } // namespace
 
@@ -29,8 +40,11 @@ MediaPlayer::MediaPlayer(QWidget* parent)
     m_repaintThrottle.setSingleShot(true);
     m_repaintThrottle.setInterval(kRepaintIntervalMs);
     connect(&m_repaintThrottle, &QTimer::timeout, this, &MediaPlayer::repaintIfPending);
+    m_frameClock.setTimerType(Qt::PreciseTimer);
+    connect(&m_frameClock, &QTimer::timeout, this, &MediaPlayer::refreshDisplay);
     connect(m_session.get(), &MpvSession::positionChanged, this, &MediaPlayer::scheduleRepaint);
     connect(m_session.get(), &MpvSession::stateChanged, this, &MediaPlayer::rememberTitle);
+    connect(m_session.get(), &MpvSession::stateChanged, this, &MediaPlayer::updateFrameClock);
     connect(m_session.get(), &MpvSession::stateChanged, this, &MediaPlayer::scheduleRepaint);
     refreshDisplay();
 }
@@ -95,11 +109,45 @@ QRect MediaPlayer::displayRect() const
     return m_displayRect.isEmpty() ? rect() : m_displayRect;
 }
 
+void MediaPlayer::setLyricTimeline(const LyricTimeline& timeline)
+{
+    const double position = m_session->position();
+    const std::optional<LyricMoment> shown = currentLyric(position);
+    m_lyrics = timeline;
+    updateFrameClock();
+    // Most edits of a long sheet leave the shown lines alone; the strip is not redrawn for those.
+    if (currentLyric(position) != shown)
+        refreshDisplay();
+}
+
+// The position is read from the player at every paint, not kept from its last report.
 void MediaPlayer::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    const PlayerDisplayState state{m_displayTitle, statusText(), m_session->position(), m_session->duration()};
+    const double position = m_session->position();
+    const PlayerDisplayState state{m_displayTitle, statusText(), position, m_session->duration(),
+                                   currentLyric(position)};
     paintPlayerDisplay(painter, displayRect(), palette(), state);
+}
+
+std::optional<LyricMoment> MediaPlayer::currentLyric(double position) const
+{
+    if (m_session->media() != MpvSession::Media::Ready)
+        return std::nullopt;
+    return m_lyrics.at(position);
+}
+
+// mpv's position reports come about 20 times a second, too seldom for a line to appear on its
+// tag; so while lyrics play, a clock of the screen's frame rate redraws, and stops with playback.
+void MediaPlayer::updateFrameClock()
+{
+    const bool playing = m_session->media() == MpvSession::Media::Ready && !m_session->isPaused();
+    if (!playing || m_lyrics.isEmpty()) {
+        m_frameClock.stop();
+    } else if (!m_frameClock.isActive()) {
+        m_frameClock.setInterval(frameIntervalMs(screen()));
+        m_frameClock.start();
+    }
 }
 
 // Worked out once per media rather than on every paint: it decodes the tags, and a paint
@@ -131,6 +179,8 @@ QString MediaPlayer::statusText() const
 // so repainting on its reports, at most once per interval, costs nothing when nothing moves.
 void MediaPlayer::scheduleRepaint()
 {
+    if (m_frameClock.isActive())
+        return;
     if (m_repaintThrottle.isActive()) {
         m_repaintPending = true;
         return;
@@ -148,13 +198,15 @@ void MediaPlayer::repaintIfPending()
     m_repaintThrottle.start();
 }
 
-// A screen reader cannot read the painted clock, so the position and length it shows also go
-// into the accessible description, changed only when its text does.
+// A screen reader cannot read the painted clock, so the position and length it shows, and the
+// current lyric, also go into the accessible description, changed only when its text does.
 void MediaPlayer::refreshDisplay()
 {
     update(displayRect());
-    const QString description = u"位置 %1 / 时长 %2"_s.arg(lrcClockText(m_session->position()),
-                                                         lrcClockText(m_session->duration()));
+    const double position = m_session->position();
+    QString description = u"位置 %1 / 时长 %2"_s.arg(lrcClockText(position), lrcClockText(m_session->duration()));
+    if (const std::optional<LyricMoment> lyric = currentLyric(position); lyric && !lyric->line.isEmpty())
+        description += u" / 歌词 %1"_s.arg(lyric->line);
     if (description != accessibleDescription())
         setAccessibleDescription(description);
 }

@@ -1,6 +1,7 @@
 // The embedded media player `mp3`: libmpv behind the interface of the player control it replaces.
 #pragma once
 
+#include "lyrics/lyrictimeline.h"
 #include "playback/playercontrols.h"
 #include "playback/playermedia.h"
 #include "playback/playersettings.h"
@@ -44,6 +45,9 @@ public:
     // Where in the widget the display is drawn; an empty rectangle means the whole widget.
     void setDisplayRect(const QRect& rect);
     QRect displayRect() const;
+    // The sheet's lines to show as the song plays; the display follows them at once. While a
+    // song plays and the timeline holds tags, the display is redrawn at the screen's frame rate.
+    void setLyricTimeline(const LyricTimeline& timeline);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -53,6 +57,8 @@ private:
     void scheduleRepaint();
     void repaintIfPending();
     void refreshDisplay();
+    void updateFrameClock();
+    std::optional<LyricMoment> currentLyric(double position) const;
     void rememberTitle();
     void runFromMenu(void (PlayerControls::*operation)());
     QString statusText() const;
@@ -69,4 +75,6 @@ private:
     bool m_autoStart = true;
     QTimer m_repaintThrottle;
     bool m_repaintPending = false;
+    LyricTimeline m_lyrics;
+    QTimer m_frameClock;
 };

@@ -1,6 +1,8 @@
 // The player's own display (mpv draws nothing here): title, state, position, length, progress.
 #include "playback/playerdisplay.h"
 
+#include <QColor>
+#include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPalette>
@@ -36,10 +38,14 @@ void paintProgress(QPainter& painter, const QRectF& track, const QPalette& palet
     painter.drawRoundedRect(done, radius, radius);
 }
 
+QString clockText(const PlayerDisplayState& state)
+{
+    return u"%1  %2 / %3"_s.arg(state.status, lrcClockText(state.position), lrcClockText(state.duration));
+}
+
 void paintTexts(QPainter& painter, const QRect& line, const QPalette& palette, const PlayerDisplayState& state)
 {
-    const QString clock = u"%1  %2 / %3"_s.arg(state.status, lrcClockText(state.position),
-                                                lrcClockText(state.duration));
+    const QString clock = clockText(state);
     const QFontMetrics metrics = painter.fontMetrics();
     const int clockWidth = metrics.horizontalAdvance(clock);
     painter.setPen(palette.color(QPalette::Text));
@@ -48,6 +54,66 @@ void paintTexts(QPainter& painter, const QRect& line, const QPalette& palette, c
     titleLine.setRight(line.right() - clockWidth - 2 * kPadding);
     painter.drawText(titleLine, Qt::AlignLeft | Qt::AlignVCenter,
                      metrics.elidedText(state.title, Qt::ElideRight, titleLine.width()));
+}
+
+// The painter's font scaled by factor, or less where a line of it would not fit into height.
+QFont scaledFont(const QPainter& painter, double factor, int height)
+{
+    QFont font = painter.font();
+    const int naturalHeight = painter.fontMetrics().height();
+    if (naturalHeight > 0)
+        factor = std::min(factor, double(height) / naturalHeight);
+    if (font.pixelSize() > 0)
+        font.setPixelSize(std::max(1, int(font.pixelSize() * factor)));
+    else
+        font.setPointSizeF(font.pointSizeF() * factor);
+    return font;
+}
+
+// Text over ground, faded by amount (0 is the text's colour, 1 the ground's).
+QColor fadedText(const QPalette& palette, double amount)
+{
+    const QColor text = palette.color(QPalette::Text);
+    const QColor ground = palette.color(QPalette::Base);
+    const auto mix = [amount](int from, int to) { return int(from + (to - from) * amount + 0.5); };
+    return QColor(mix(text.red(), ground.red()), mix(text.green(), ground.green()), mix(text.blue(), ground.blue()));
+}
+
+void drawElided(QPainter& painter, const QRect& line, Qt::Alignment alignment, const QString& text)
+{
+    painter.drawText(line, alignment | Qt::AlignVCenter,
+                     painter.fontMetrics().elidedText(text, Qt::ElideRight, line.width()));
+}
+
+// Two rows: the current line and the clock over the next line and the title.
+void paintLyricTexts(QPainter& painter, const QRect& area, const QPalette& palette, const PlayerDisplayState& state,
+                     const LyricMoment& lyric)
+{
+    const QString clock = clockText(state);
+    const QFont plain = painter.font();
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int clockWidth = metrics.horizontalAdvance(clock);
+    const int titleWidth = std::min(metrics.horizontalAdvance(state.title), std::max(clockWidth, area.width() / 3));
+    QRect upper = area;
+    upper.setBottom(area.top() + area.height() * 11 / 20);
+    QRect lower = area;
+    lower.setTop(upper.bottom() + 1);
+
+    painter.setPen(palette.color(QPalette::Text));
+    painter.drawText(upper, Qt::AlignRight | Qt::AlignVCenter, clock);
+    painter.setPen(fadedText(palette, 0.3));
+    drawElided(painter, lower.adjusted(lower.width() - titleWidth, 0, 0, 0), Qt::AlignRight, state.title);
+
+    QFont current = scaledFont(painter, 1.25, upper.height());
+    current.setBold(true);
+    painter.setFont(current);
+    painter.setPen(palette.color(QPalette::Text));
+    drawElided(painter, upper.adjusted(0, 0, -clockWidth - 2 * kPadding, 0), Qt::AlignLeft, lyric.line);
+    painter.setFont(plain);
+    painter.setFont(scaledFont(painter, 1.0, lower.height()));
+    painter.setPen(fadedText(palette, 0.45));
+    drawElided(painter, lower.adjusted(0, 0, -titleWidth - 2 * kPadding, 0), Qt::AlignLeft, lyric.next);
+    painter.setFont(plain);
 }
 
 } // namespace
@@ -79,6 +145,9 @@ void paintPlayerDisplay(QPainter& painter, const QRect& area, const QPalette& pa
 
     QRect textLine = inner;
     textLine.setBottom(int(track.top()) - kPadding / 2);
-    paintTexts(painter, textLine, palette, state);
+    if (state.lyric)
+        paintLyricTexts(painter, textLine, palette, state, *state.lyric);
+    else
+        paintTexts(painter, textLine, palette, state);
     painter.restore();
 }

@@ -1,7 +1,11 @@
 // The player's own display (mpv draws nothing here): title, state, position, length, progress.
 #pragma once
 
+#include "lyrics/lyrictimeline.h"
+
 #include <QString>
+
+#include <optional>
 
 class QPainter;
 class QPalette;
@@ -13,12 +17,16 @@ struct PlayerDisplayState
     QString status;
     double position = 0.0;
     double duration = 0.0;
+    // The sheet's line at the position and the one after it; none keeps the one-line display.
+    std::optional<LyricMoment> lyric = std::nullopt;
 };
 
 // A position in the form of an LRC time tag, "mm:ss.xx": hundredths cut, not rounded, as the
 // pause readout cuts them; minutes are not wrapped into hours; below zero reads "00:00.00".
 QString lrcClockText(double seconds);
 
-// Paints the display into area on a light, paper-like ground in the palette's colours.
+// Paints the display into area on a light, paper-like ground in the palette's colours. With a
+// lyric, the current line leads in a larger font over the dimmer next line, and the title and
+// clock move to the right of them.
 void paintPlayerDisplay(QPainter& painter, const QRect& area, const QPalette& palette,
                         const PlayerDisplayState& state);

@@ -7,6 +7,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -41,11 +43,13 @@ private Q_SLOTS:
     void pressWhileTheReadoutIsOpenClosesItAndResumes();
     void otherKeysDoNothing_data();
     void otherKeysDoNothing();
+    void ctrlCInTheReadoutCopiesItsText();
 
 private:
     // Runs the action from inside the readout's own event loop, once the box is open.
     void whenReadoutOpens(std::function<void(QMessageBox*)> action);
     void tap(unsigned long keySym);
+    QString copiedByCtrlC();
 
     MediaFixtures fixtures_;
     SongPrompts prompts_;
@@ -187,6 +191,44 @@ void TestForm1Hotkey::otherKeysDoNothing()
     QTest::qWait(50);
     QCOMPARE(form_->Command1->text(), u"播放"_s);
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
+}
+
+// The clipboard's text after Ctrl+C pressed on the real keyboard.
+QString TestForm1Hotkey::copiedByCtrlC()
+{
+    QGuiApplication::clipboard()->clear();
+    keyboard_.press(XK_Control_L);
+    tap(XK_c);
+    keyboard_.release(XK_Control_L);
+    const auto copied = [] { return QGuiApplication::clipboard()->text(); };
+    return QTest::qWaitFor([&] { return !copied().isEmpty(); }, 1000) ? copied() : QString();
+}
+
+// Without a selection the box's whole text, with one just the part dragged over.
+void TestForm1Hotkey::ctrlCInTheReadoutCopiesItsText()
+{
+    QString whole;
+    QString part;
+    whenReadoutOpens([&](QMessageBox* box) {
+        box->activateWindow();
+        if (!QTest::qWaitForWindowActive(box))
+            return box->reject();
+        whole = copiedByCtrlC();
+        auto* label = box->findChild<QLabel*>(u"qt_msgbox_label"_s);
+        const QFontMetrics metrics = label->fontMetrics();
+        const QPoint from = label->contentsRect().topLeft() + QPoint(1, metrics.height() / 2);
+        const QPoint to = from + QPoint(metrics.horizontalAdvance(u"0:0"_s), 0);
+        QTest::mousePress(label, Qt::LeftButton, {}, from);
+        QTest::mouseMove(label, to);
+        QTest::mouseRelease(label, Qt::LeftButton, {}, to);
+        part = copiedByCtrlC();
+        box->accept();
+    });
+    // Nothing is loaded: the readout shows the start.
+    form_->Command1_Click();
+    form_->Command1_Click();
+    QCOMPARE(whole, u"0:0:0"_s);
+    QCOMPARE(part, u"0:0"_s);
 }
 
 int main(int argc, char* argv[])

@@ -1,13 +1,19 @@
 // Loading a song, the play/pause toggle with its readout, and the seek and volume steps,
 // through the main window's handlers and the real player on MP3 files made for the test.
 #include "app/form1.h"
+#include "app/sheetbox.h"
 #include "app/skinlabel.h"
 #include "playback/mediaplayer.h"
+#include "playback/playerdisplay.h"
 #include "playback/positionreadout.h"
 #include "scriptedprompts.h"
 #include "support/mediafixtures.h"
 
 #include <QAction>
+#include <QImage>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -35,11 +41,14 @@ private Q_SLOTS:
     void volumeStepsClamp();
     void secondSongWhilePlayingStopsIt();
     void brokenFileIsLoadedQuietlyAndPlayReportsIt();
+    void stripShowsTheSheetLineAfterSeeksAndEdits();
 
 private:
     void load(const QString& path);
     double positionAfter(int milliseconds);
     QList<QPushButton*> transport() const;
+    QImage stripShown() const;
+    QImage stripExpected(const std::optional<LyricMoment>& lyric) const;
 
     MediaFixtures fixtures_;
     QString song_;
@@ -282,6 +291,57 @@ void TestForm1Playback::brokenFileIsLoadedQuietlyAndPlayReportsIt()
     form_->Command1->click();
     QCOMPARE(form_->Command1->text(), u"暂停"_s);
     QTRY_VERIFY(form_->mp3->controls().currentPosition() > 0.1);
+}
+
+// The player's strip as the window shows it, inside its border (whose antialiased corners show
+// what lies under the player).
+QImage TestForm1Playback::stripShown() const
+{
+    const QRect strip = form_->mp3->displayRect();
+    return form_->mp3->grab(strip).toImage().convertToFormat(QImage::Format_RGB32).copy(1, 1, strip.width() - 2,
+                                                                                         strip.height() - 2);
+}
+
+// The strip painted afresh for the paused player's position with this lyric.
+QImage TestForm1Playback::stripExpected(const std::optional<LyricMoment>& lyric) const
+{
+    const MediaPlayer& player = *form_->mp3;
+    QImage image(player.displayRect().size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setFont(player.font());
+    paintPlayerDisplay(painter, image.rect(), player.palette(),
+                       {u"测试歌曲"_s, u"已暂停"_s, form_->mp3->controls().currentPosition(),
+                        form_->mp3->currentMedia().duration(), lyric});
+    return image.copy(1, 1, image.width() - 2, image.height() - 2);
+}
+
+void TestForm1Playback::stripShowsTheSheetLineAfterSeeksAndEdits()
+{
+    load(song_);
+    const QStringList page = {u"00:01.00"_s, u""_s, u"第一句"_s, u"00:03.00"_s, u"00:06.00"_s, u"第二句"_s,
+                              u"00:05.00"_s, u""_s, u"第三句"_s};
+    for (int element = 1; element <= 21; ++element)
+        form_->Text1[element]->setText(page.value(element - 1));
+    form_->Command6->click();
+    QCOMPARE(stripShown(), stripExpected(std::nullopt));
+
+    const std::pair<double, LyricMoment> seeks[] = {{1.0, {u"第一句"_s, u"第二句"_s}},
+                                                    {5.5, {u"第三句"_s, u"第二句"_s}},
+                                                    {6.5, {u"第二句"_s, u""_s}}};
+    for (const auto& [seconds, shown] : seeks) {
+        form_->mp3->controls().setCurrentPosition(seconds);
+        QCOMPARE(stripShown(), stripExpected(shown));
+        QVERIFY(stripShown() != stripExpected(std::nullopt));
+    }
+    QTRY_COMPARE(form_->mp3->accessibleDescription(), u"位置 00:06.50 / 时长 00:08.10 / 歌词 第二句"_s);
+
+    // Typed at the end of the sheet (the words through the input method): shown at once, in place.
+    form_->Text2->moveCursor(QTextCursor::End);
+    QTest::keyClicks(form_->Text2, u"[00:06.20]"_s);
+    QInputMethodEvent words;
+    words.setCommitString(u"新的一句"_s);
+    QApplication::sendEvent(form_->Text2, &words);
+    QCOMPARE(stripShown(), stripExpected(LyricMoment{u"新的一句"_s, u""_s}));
 }
 
 int main(int argc, char* argv[])
