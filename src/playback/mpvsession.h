@@ -1,6 +1,8 @@
 // The one libmpv instance of a player, driven from the GUI thread: loading, pausing, seeking, reading.
 #pragma once
 
+#include "playback/playbackclock.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -43,7 +45,8 @@ public:
     // Returns once mpv has applied it, so that a position read next is where playback halted.
     void setPaused(bool paused);
 
-    // Seconds from the start, read from mpv now; 0.0 when nothing is loaded.
+    // Seconds from the start: while playing, the media time leaving the sound server now; while
+    // paused, what had left it when the pause was asked for. 0.0 when nothing is loaded.
     double position() const;
     double duration() const;
     // Exact seek, clamped to 0 … duration; returns once mpv has applied it.
@@ -71,6 +74,7 @@ private:
     void fail(const QString& reason);
     void command(std::initializer_list<QByteArray> arguments);
     void startLoading(const QString& path);
+    double mpvPosition(bool paused) const;
     double doubleProperty(const char* name, double fallback) const;
     bool flagProperty(const char* name) const;
     void setFlagProperty(const char* name, bool value);
@@ -87,4 +91,6 @@ private:
     // an exact seek made while paused; playback itself resumes at the target. Kept until the
     // next resume or load.
     double m_pausedSeekCorrection = 0.0;
+    // What position() gives: mpv's reports moved on while playing, held while paused.
+    PlaybackClock m_clock;
 };

@@ -1,0 +1,277 @@
+// Makes the benchmark song and, after a run, works out what was heard when.
+//
+//   heard_analyse song WAV_FILE
+//   heard_analyse analyse SETUP pulse|pipewire SAMPLES TIMELINE EVENTS
+//
+// The song is band-limited noise from a fixed seed: every 50 ms of it is unlike any other, so a
+// stretch of the sink's recording names the media time it came from to the sample, MP3 or not.
+// Plain C++, linked to nothing of the program.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kRate = 48000;
+constexpr int kSongSeconds = 90;
+// 50 ms of recording to match; searched for within a quarter second of what the player said.
+constexpr int kWindow = kRate / 20;
+constexpr int kSearch = kRate / 4;
+// Below this the stretch before the moment was not one piece of the song (a start, a gap).
+constexpr double kMinCorrelation = 0.9;
+// Deliveries closer than this belong to one burst, handed over by one render of the sink.
+constexpr int64_t kBurstGapNs = 1'000'000;
+
+std::vector<float> songSamples()
+{
+    std::vector<float> song(size_t(kRate) * kSongSeconds);
+    uint64_t state = 0x9E3779B97F4A7C15ull;
+    double low1 = 0.0;
+    double low2 = 0.0;
+    for (float& sample : song) {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        const double white = double(state >> 11) / double(1ull << 53) * 2.0 - 1.0;
+        // Two one-pole low-passes near 3 kHz: what an MP3 encoder keeps as it is.
+        low1 += 0.33 * (white - low1);
+        low2 += 0.33 * (low1 - low2);
+        sample = float(low2 * 1.6);
+    }
+    return song;
+}
+
+void put16(std::ofstream& out, uint16_t value)
+{
+    out.put(char(value & 0xff)).put(char(value >> 8));
+}
+
+void put32(std::ofstream& out, uint32_t value)
+{
+    put16(out, uint16_t(value & 0xffff));
+    put16(out, uint16_t(value >> 16));
+}
+
+int writeSong(const char* path)
+{
+    const std::vector<float> song = songSamples();
+    std::ofstream out(path, std::ios::binary);
+    // Stereo, the same in both channels, as songs are: mpv then feeds the server two channels.
+    const uint32_t bytes = uint32_t(song.size() * 4);
+    out.write("RIFF", 4);
+    put32(out, 36 + bytes);
+    out.write("WAVEfmt ", 8);
+    put32(out, 16);
+    put16(out, 1);
+    put16(out, 2);
+    put32(out, kRate);
+    put32(out, kRate * 4);
+    put16(out, 4);
+    put16(out, 16);
+    out.write("data", 4);
+    put32(out, bytes);
+    for (const float sample : song) {
+        const auto value = uint16_t(int16_t(std::lround(std::clamp(sample, -1.0f, 1.0f) * 32767.0f)));
+        put16(out, value);
+        put16(out, value);
+    }
+    return out ? 0 : 1;
+}
+
+struct Mark
+{
+    int64_t first;
+    int64_t arrivalNs;
+    int64_t cycleNs;
+    int64_t previousCycleNs = 0;
+};
+
+// Maps a CLOCK_MONOTONIC time to the recorded sample that was leaving the sink then.
+class SinkClock
+{
+public:
+    SinkClock(std::vector<Mark> marks, bool pipewire)
+        : m_marks(std::move(marks))
+        , m_pipewire(pipewire)
+    {
+        // PulseAudio's null sink renders a block when its clock reaches the block's first
+        // sample and hands it to the monitor at once, or later when a rewind block is held back;
+        // never earlier. So the earliest first-of-burst arrival, less its sample's offset, is
+        // the sink clock's start.
+        for (size_t i = 1; i < m_marks.size(); ++i)
+            m_marks[i].previousCycleNs = m_marks[i - 1].cycleNs;
+        m_startNs = INT64_MAX;
+        for (size_t i = 0; i < m_marks.size(); ++i) {
+            if (i > 0 && m_marks[i].arrivalNs - m_marks[i - 1].arrivalNs < kBurstGapNs)
+                continue;
+            const int64_t start = m_marks[i].arrivalNs - m_marks[i].first * 1'000'000'000 / kRate;
+            m_startNs = std::min(m_startNs, start);
+        }
+    }
+
+    double sampleAt(int64_t ns) const
+    {
+        if (!m_pipewire)
+            return double(ns - m_startNs) * kRate / 1e9;
+        // The null sink drives the graph: its timer starts cycle k at its scheduled time, the
+        // players fill the quantum, and the sink, the last node, takes it at the end of the
+        // cycle, reporting no latency of its own; so the quantum leaves at cycle k's start,
+        // which is when a player's stream delay says it does. The monitor's copy reaches a
+        // recorder, a follower of the sink, only in cycle k+1: a buffer is placed at the
+        // scheduled start of the cycle before the one that carried it.
+        auto next = std::upper_bound(m_marks.begin() + 1, m_marks.end(), ns,
+                                     [](int64_t t, const Mark& mark) { return t < mark.previousCycleNs; });
+        if (next == m_marks.begin() + 1)
+            return -1.0;
+        const Mark& mark = *(next - 1);
+        return double(mark.first) + double(ns - mark.previousCycleNs) * kRate / 1e9;
+    }
+
+private:
+    std::vector<Mark> m_marks;
+    bool m_pipewire;
+    int64_t m_startNs = 0;
+};
+
+struct Match
+{
+    double mediaSeconds;
+    double correlation;
+};
+
+// The media time at recorded sample `at`, from the 50 ms of recording just before it.
+Match heardAt(const std::vector<float>& recording, const std::vector<float>& song, double at, double guess)
+{
+    const int64_t end = int64_t(std::floor(at));
+    if (end < kWindow || end > int64_t(recording.size()))
+        return {0.0, 0.0};
+    const float* piece = recording.data() + end - kWindow;
+    double pieceEnergy = 0.0;
+    for (int k = 0; k < kWindow; ++k)
+        pieceEnergy += double(piece[k]) * piece[k];
+    const int64_t centre = int64_t(guess * kRate) - kWindow;
+    Match best{0.0, -1.0};
+    for (int64_t lag = std::max<int64_t>(0, centre - kSearch);
+         lag <= centre + kSearch && lag + kWindow <= int64_t(song.size()); ++lag) {
+        double dot = 0.0;
+        double energy = 0.0;
+        for (int k = 0; k < kWindow; ++k) {
+            dot += double(piece[k]) * song[size_t(lag + k)];
+            energy += double(song[size_t(lag + k)]) * song[size_t(lag + k)];
+        }
+        const double correlation = dot / std::sqrt(pieceEnergy * energy + 1e-30);
+        if (correlation > best.correlation)
+            best = {(double(lag + kWindow) + (at - double(end))) / kRate, correlation};
+    }
+    return best;
+}
+
+struct Figures
+{
+    std::vector<double> values;
+    int rejected = 0;
+
+    double median() const
+    {
+        std::vector<double> sorted = absolute();
+        std::sort(sorted.begin(), sorted.end());
+        const size_t n = sorted.size();
+        return n == 0 ? NAN : n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2.0;
+    }
+    double worst() const
+    {
+        const std::vector<double> a = absolute();
+        return a.empty() ? NAN : *std::max_element(a.begin(), a.end());
+    }
+    double mean() const
+    {
+        double sum = 0.0;
+        for (const double v : values)
+            sum += v;
+        return values.empty() ? NAN : sum / double(values.size());
+    }
+    std::vector<double> absolute() const
+    {
+        std::vector<double> a;
+        for (const double v : values)
+            a.push_back(std::fabs(v));
+        return a;
+    }
+};
+
+int analyse(const std::string& setUp, bool pipewire, const char* samplesPath, const char* timelinePath,
+            const char* eventsPath)
+{
+    std::ifstream samplesFile(samplesPath, std::ios::binary);
+    std::vector<float> recording;
+    float value;
+    while (samplesFile.read(reinterpret_cast<char*>(&value), sizeof value))
+        recording.push_back(value);
+    std::ifstream timeline(timelinePath);
+    std::vector<Mark> marks;
+    Mark mark;
+    int64_t delay = 0;
+    while (timeline >> mark.first >> mark.arrivalNs >> mark.cycleNs >> delay)
+        marks.push_back(mark);
+    if (recording.empty() || marks.empty()) {
+        std::fprintf(stderr, "heard_analyse: %s: nothing was recorded\n", setUp.c_str());
+        return 1;
+    }
+    const SinkClock clock(marks, pipewire);
+    const std::vector<float> song = songSamples();
+
+    Figures readout;
+    Figures drift;
+    Figures live;
+    double weakest = 1.0;
+    std::ifstream events(eventsPath);
+    std::string line;
+    while (std::getline(events, line)) {
+        std::istringstream fields(line);
+        std::string kind;
+        int64_t ns = 0;
+        double position = 0.0;
+        fields >> kind >> ns >> position;
+        const Match heard = heardAt(recording, song, clock.sampleAt(ns), position);
+        const bool pause = kind == "pause";
+        Figures& figures = pause ? readout : live;
+        if (heard.correlation < kMinCorrelation) {
+            ++figures.rejected;
+            continue;
+        }
+        weakest = std::min(weakest, heard.correlation);
+        figures.values.push_back((position - heard.mediaSeconds) * 1000.0);
+        if (pause) {
+            double again = 0.0;
+            fields >> again;
+            drift.values.push_back((again - position) * 1000.0);
+        }
+    }
+    std::printf("%-34s readout-heard |median| %6.2f ms, worst %6.2f ms, signed mean %+6.2f ms (n %zu%s)\n",
+                setUp.c_str(), readout.median(), readout.worst(), readout.mean(), readout.values.size(),
+                readout.rejected ? ", some unmatched" : "");
+    std::printf("%-34s second read while paused: |median| %5.2f ms, worst %5.2f ms; "
+                "live position-heard: |median| %5.2f ms, worst %5.2f ms, mean %+6.2f ms (n %zu)\n",
+                "", drift.median(), drift.worst(), live.median(), live.worst(), live.mean(), live.values.size());
+    std::printf("%-34s weakest match %.3f; %d pause and %d live moments unmatched\n", "", weakest, readout.rejected,
+                live.rejected);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "song" && argc == 3)
+        return writeSong(argv[2]);
+    if (mode == "analyse" && argc == 7)
+        return analyse(argv[2], std::string(argv[3]) == "pipewire", argv[4], argv[5], argv[6]);
+    std::fprintf(stderr, "usage: heard_analyse song WAV | analyse SETUP pulse|pipewire SAMPLES TIMELINE EVENTS\n");
+    return 2;
+}

@@ -1,0 +1,100 @@
+// Plays the benchmark song through the program's own player and pauses it at 20 random moments
+// the way the window's pause button does (pause, then read the position), logging on
+// CLOCK_MONOTONIC when each pause was asked for, the readout, the position read again while
+// still paused, and positions read while playing. heard_analyse compares them with the sink.
+//
+//   heard_bench SONG EVENTS_FILE [AUDIO_DRIVER]
+#include "playback/mediaplayer.h"
+#include "support/numericlocale.h"
+
+#include <QApplication>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <cstdio>
+#include <ctime>
+#include <exception>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kPauses = 20;
+constexpr int kSilenceBeforeMs = 1500;
+// Long enough for 50 ms of the song to reach the sink after a resume, even on a 2048 quantum.
+constexpr int kShortestPlayMs = 400;
+constexpr int kLongestPlayMs = 1400;
+constexpr int kLiveReadsPerPlay = 3;
+constexpr int kSettleAfterPlayMs = 200;
+constexpr int kPausedMs = 300;
+
+long long monotonicNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return (long long)ts.tv_sec * 1'000'000'000 + ts.tv_nsec;
+}
+
+// Positions read at random moments while playing, each stamped at the middle of its read.
+void readWhilePlaying(MediaPlayer& player, int playMs, QRandomGenerator& random, std::FILE* log)
+{
+    int waited = 0;
+    for (int i = 0; i < kLiveReadsPerPlay; ++i) {
+        const int at = random.bounded(kSettleAfterPlayMs, playMs);
+        if (at <= waited)
+            continue;
+        QTest::qWait(at - waited);
+        waited = at;
+        const long long before = monotonicNs();
+        const double position = player.controls().currentPosition();
+        const long long after = monotonicNs();
+        std::fprintf(log, "live %lld %.6f\n", (before + after) / 2, position);
+    }
+    QTest::qWait(playMs - waited);
+}
+
+void run(MediaPlayer& player, std::FILE* log)
+{
+    QRandomGenerator random(16);
+    QTest::qWait(kSilenceBeforeMs);
+    for (int i = 0; i < kPauses; ++i) {
+        player.controls().play();
+        readWhilePlaying(player, random.bounded(kShortestPlayMs, kLongestPlayMs), random, log);
+        const long long asked = monotonicNs();
+        player.controls().pause();
+        const double readout = player.controls().currentPosition();
+        QTest::qWait(kPausedMs);
+        const double again = player.controls().currentPosition();
+        std::fprintf(log, "pause %lld %.6f %.6f\n", asked, readout, again);
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    useCNumericLocale();
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: heard_bench SONG EVENTS_FILE [AUDIO_DRIVER]\n");
+        return 2;
+    }
+    std::FILE* log = std::fopen(argv[2], "w");
+    if (!log) {
+        std::fprintf(stderr, "heard_bench: cannot write %s\n", argv[2]);
+        return 1;
+    }
+    try {
+        MediaPlayer player;
+        if (argc > 3)
+            player.setAudioDriver(QString::fromLocal8Bit(argv[3]));
+        player.setURL(QString::fromLocal8Bit(argv[1]));
+        player.controls().pause();
+        run(player, log);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "heard_bench: %s\n", error.what());
+        return 1;
+    }
+    std::fclose(log);
+    return 0;
+}

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# The pause readout against what had really left a sound server when the pause was asked for.
+#
+#   bash bench/heard/run.sh BUILD_DIR     (bench/run.sh calls it with its own build)
+#
+# Method. For each set-up a private sound server is started here (its own XDG_RUNTIME_DIR and
+# HOME, a null sink at 48 kHz, no sound card; PipeWire with WirePlumber on a private D-Bus).
+# monitor_recorder records the sink's monitor with the server's timing of every buffer. The
+# song is 90 s of band-limited noise from a fixed seed (heard_analyse song), encoded by lame: any
+# 50 ms of it is a recognisable event that names its own media time. heard_bench plays it
+# through the program's player (MediaPlayer, real libmpv, the program's own audio output
+# choice unless the set-up names one) and pauses at 20 random moments the way the pause button
+# does: pause(), then read the position; it logs the CLOCK_MONOTONIC time the pause was asked
+# for, the readout, the position read again 300 ms later while still paused, and positions
+# read while playing. heard_analyse turns each logged time into the recorded sample that was
+# leaving the sink then, on the sink's own clock:
+#  - PipeWire: the null sink drives the graph; each buffer carries its cycle's scheduled start
+#    (pw_stream_get_time_n), and the sink takes the cycle's quantum from then on.
+#  - PulseAudio: the null sink renders a block when its clock reaches the block's first sample
+#    and hands it to the monitor then or, while a stream plays, up to a rewind block later. The
+#    sink's clock is the earliest arrival of a burst's first sample (the silence before the
+#    first play gives on-time ones), less that sample's offset; late deliveries never lower it.
+# It then finds the 50 ms of recording just before that sample in the song (normalised cross
+# correlation, searched within 250 ms of the readout) and so the media time heard at the pause.
+# Printed per set-up: the median and worst of |readout - heard|, the signed mean, the change of
+# a second read while paused, and |live position - heard| while playing. Figures move a little
+# with the machine's load; the program's target is 3 ms median and 10 ms worst for the readout.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=${1:-build/bench}
+bin="$build/bench"
+work=$(mktemp -d)
+here=bench/heard
+server_pids=()
+
+stop_servers() {
+  local pid
+  for pid in "${server_pids[@]}"; do
+    kill -- "-$pid" 2>/dev/null || true
+  done
+  for pid in "${server_pids[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  server_pids=()
+}
+trap 'stop_servers; rm -rf "$work"' EXIT
+
+# Each server in its own session, so that stopping it also stops what it started.
+start() {
+  setsid "$@" >>"$work/servers.log" 2>&1 &
+  server_pids+=($!)
+}
+
+fresh_environment() {
+  export XDG_RUNTIME_DIR="$work/run-$1" HOME="$work/home-$1"
+  mkdir -p "$XDG_RUNTIME_DIR" "$HOME"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  unset PULSE_SERVER PIPEWIRE_REMOTE DBUS_SESSION_BUS_ADDRESS
+}
+
+wait_for() {
+  for _ in $(seq 50); do
+    if "$@" >/dev/null 2>&1; then return 0; fi
+    sleep 0.1
+  done
+  echo "heard: the server did not come up; its log:" >&2
+  tail -n 20 "$work/servers.log" >&2
+  return 1
+}
+
+start_pulseaudio() {
+  fresh_environment "pulse"
+  printf '%s\n' 'load-module module-native-protocol-unix' \
+    'load-module module-null-sink sink_name=bench rate=48000 channels=2 norewinds=1' 'set-default-sink bench' >"$work/pulse.pa"
+  start pulseaudio -n -F "$work/pulse.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+    --log-target=stderr
+  wait_for pactl info
+}
+
+start_pipewire() {
+  fresh_environment "pipewire-$1"
+  sed "s/@QUANTUM@/$1/g" "$here/pipewire.conf" >"$work/pipewire-$1.conf"
+  start pipewire -c "$work/pipewire-$1.conf"
+  wait_for test -S "$XDG_RUNTIME_DIR/pipewire-0"
+  start dbus-run-session -- wireplumber
+  wait_for sh -c 'timeout 2 pw-cli ls Node | grep -q "node.name = \"bench\""'
+  # WirePlumber links streams once it has set the sink as the default one.
+  wait_for sh -c 'timeout 2 pw-metadata 0 default.audio.sink | grep -q bench'
+}
+
+start_pipewire_pulse() {
+  start_pipewire "$1"
+  start pipewire-pulse
+  wait_for pactl info
+}
+
+# measure SET-UP RECORDER [AUDIO_DRIVER]
+measure() {
+  "$bin/monitor_recorder" "$2" bench "$work/samples" "$work/timeline" &
+  local recorder=$!
+  sleep 0.5
+  QT_QPA_PLATFORM=offscreen "$bin/heard_bench" "$work/song.mp3" "$work/events" "${@:3}"
+  kill -INT "$recorder"
+  wait "$recorder"
+  "$bin/heard_analyse" analyse "$1" "$2" "$work/samples" "$work/timeline" "$work/events"
+}
+
+"$bin/heard_analyse" song "$work/song.wav"
+lame --quiet -b 320 "$work/song.wav" "$work/song.mp3"
+
+for quantum in 128 512 2048; do
+  start_pipewire "$quantum"
+  measure "PipeWire, quantum $quantum" pipewire
+  stop_servers
+done
+start_pipewire_pulse 2048
+measure "pipewire-pulse, quantum 2048" pipewire pulse
+stop_servers
+start_pulseaudio
+measure "PulseAudio 16, null sink" pulse
+stop_servers
