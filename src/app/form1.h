@@ -82,6 +82,7 @@ public:
     void Command7_Click();
     void Timer1_Timer();
     void Timer2_Timer();
+    void mp3_StartFailed(const QString& reason);
 
 private:
     void createMenus();

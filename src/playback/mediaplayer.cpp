@@ -21,23 +21,43 @@ constexpr int kRepaintIntervalMs = 50;
 
 MediaPlayer::MediaPlayer(QWidget* parent)
     : QWidget(parent)
-    , m_session(std::make_unique<MpvSession>())
-    , m_controls(*m_session)
-    , m_settings(*m_session)
-    , m_media(*m_session)
 {
     m_repaintThrottle.setSingleShot(true);
     m_repaintThrottle.setInterval(kRepaintIntervalMs);
     connect(&m_repaintThrottle, &QTimer::timeout, this, &MediaPlayer::repaintIfPending);
-    connect(m_session.get(), &MpvSession::positionChanged, this, &MediaPlayer::scheduleRepaint);
-    connect(m_session.get(), &MpvSession::stateChanged, this, &MediaPlayer::rememberTitle);
-    connect(m_session.get(), &MpvSession::stateChanged, this, &MediaPlayer::scheduleRepaint);
+    connect(&m_starter, &MpvStarter::started, this, &MediaPlayer::useSession);
+    connect(&m_starter, &MpvStarter::failed, this, &MediaPlayer::startFailed);
     refreshDisplay();
 }
 
-MediaPlayer::~MediaPlayer()
+MediaPlayer::~MediaPlayer() = default;
+
+void MediaPlayer::setLibraryName(const QString& fileName)
 {
-    m_session.reset();
+    m_starter.setLibraryName(fileName);
+}
+
+bool MediaPlayer::isStarted() const
+{
+    return m_session != nullptr;
+}
+
+MpvSession& MediaPlayer::session()
+{
+    return m_starter.start();
+}
+
+void MediaPlayer::useSession()
+{
+    m_session = m_starter.session();
+    m_controls.emplace(*m_session);
+    m_settings.emplace(*m_session);
+    m_media.emplace(*m_session);
+    if (!m_audioDriver.isEmpty())
+        m_session->setAudioDriver(m_audioDriver);
+    connect(m_session, &MpvSession::positionChanged, this, &MediaPlayer::scheduleRepaint);
+    connect(m_session, &MpvSession::stateChanged, this, &MediaPlayer::rememberTitle);
+    connect(m_session, &MpvSession::stateChanged, this, &MediaPlayer::scheduleRepaint);
 }
 
 QString MediaPlayer::URL() const
@@ -49,24 +69,27 @@ void MediaPlayer::setURL(const QString& path)
 {
     m_url = path;
     if (path.isEmpty())
-        m_session->unload();
+        session().unload();
     else
-        m_session->load(path, !m_autoStart);
+        session().load(path, !m_autoStart);
 }
 
 PlayerControls& MediaPlayer::controls()
 {
-    return m_controls;
+    session();
+    return *m_controls;
 }
 
 PlayerSettings& MediaPlayer::settings()
 {
-    return m_settings;
+    session();
+    return *m_settings;
 }
 
 PlayerMedia& MediaPlayer::currentMedia()
 {
-    return m_media;
+    session();
+    return *m_media;
 }
 
 bool MediaPlayer::enableContextMenu() const
@@ -81,7 +104,9 @@ void MediaPlayer::setEnableContextMenu(bool enabled)
 
 void MediaPlayer::setAudioDriver(const QString& driver)
 {
-    m_session->setAudioDriver(driver);
+    m_audioDriver = driver;
+    if (m_session)
+        m_session->setAudioDriver(driver);
 }
 
 void MediaPlayer::setDisplayRect(const QRect& rect)
@@ -97,8 +122,9 @@ QRect MediaPlayer::displayRect() const
 
 void MediaPlayer::paintEvent(QPaintEvent*)
 {
+    m_starter.startAfterThisFrame();
     QPainter painter(this);
-    const PlayerDisplayState state{m_displayTitle, statusText(), m_session->position(), m_session->duration()};
+    const PlayerDisplayState state{m_displayTitle, statusText(), position(), duration()};
     paintPlayerDisplay(painter, displayRect(), palette(), state);
 }
 
@@ -107,15 +133,25 @@ void MediaPlayer::paintEvent(QPaintEvent*)
 void MediaPlayer::rememberTitle()
 {
     try {
-        m_displayTitle = m_media.title();
+        m_displayTitle = m_media->title();
     } catch (const std::exception&) {
         m_displayTitle.clear();
     }
 }
 
+double MediaPlayer::position() const
+{
+    return m_session ? m_session->position() : 0.0;
+}
+
+double MediaPlayer::duration() const
+{
+    return m_session ? m_session->duration() : 0.0;
+}
+
 QString MediaPlayer::statusText() const
 {
-    switch (m_session->media()) {
+    switch (m_session ? m_session->media() : MpvSession::Media::None) {
     case MpvSession::Media::Ready:
         if (!m_session->isPaused())
             return u"播放中"_s;
@@ -153,8 +189,7 @@ void MediaPlayer::repaintIfPending()
 void MediaPlayer::refreshDisplay()
 {
     update(displayRect());
-    const QString description = u"位置 %1 / 时长 %2"_s.arg(lrcClockText(m_session->position()),
-                                                         lrcClockText(m_session->duration()));
+    const QString description = u"位置 %1 / 时长 %2"_s.arg(lrcClockText(position()), lrcClockText(duration()));
     if (description != accessibleDescription())
         setAccessibleDescription(description);
 }
@@ -172,7 +207,7 @@ QMenu* MediaPlayer::createContextMenu()
 {
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    const bool loaded = m_session->media() == MpvSession::Media::Ready;
+    const bool loaded = m_session && m_session->media() == MpvSession::Media::Ready;
     menu->addAction(u"播放"_s, this, [this] { runFromMenu(&PlayerControls::play); })->setEnabled(loaded);
     menu->addAction(u"暂停"_s, this, [this] { runFromMenu(&PlayerControls::pause); })->setEnabled(loaded);
     menu->addAction(u"停止"_s, this, [this] { runFromMenu(&PlayerControls::stop); })->setEnabled(loaded);
@@ -184,7 +219,7 @@ QMenu* MediaPlayer::createContextMenu()
 void MediaPlayer::runFromMenu(void (PlayerControls::*operation)())
 {
     try {
-        (m_controls.*operation)();
+        (controls().*operation)();
     } catch (const std::exception&) {
     }
 }

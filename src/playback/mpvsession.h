@@ -1,6 +1,8 @@
 // The one libmpv instance of a player, driven from the GUI thread: loading, pausing, seeking, reading.
 #pragma once
 
+#include "playback/mpvlibrary.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -20,7 +22,7 @@ public:
     enum class Media { None, Loading, Ready, Failed };
 
     // Throws PlayerError when libmpv cannot start (e.g. LC_NUMERIC is not "C").
-    explicit MpvSession(QObject* parent = nullptr);
+    explicit MpvSession(const MpvLibrary& mpv, QObject* parent = nullptr);
     // Halts playback at once, then shuts libmpv down.
     ~MpvSession() override;
 
@@ -75,6 +77,7 @@ private:
     bool flagProperty(const char* name) const;
     void setFlagProperty(const char* name, bool value);
 
+    MpvLibrary m_mpv;
     mpv_handle* m_handle = nullptr;
     Media m_media = Media::None;
     QString m_path;
