@@ -41,7 +41,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Written out rather than computed at packing time, so packing needs no dpkg-dev; the library
 # versions are what dpkg-shlibdeps finds for the program on Debian 12 (Qt raised to the 6.4 the
-# build asks for), and the fonts are what no linker sees. Qt's xcb plugin is part of libqt6gui6.
+# build asks for), and libmpv2, which the program opens while it runs, and the fonts are what no
+# linker sees. Qt's xcb plugin is part of libqt6gui6.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 5.2), libqt6core6 (>= 6.4.0), libqt6gui6 (>= 6.4.0), \
 libqt6widgets6 (>= 6.4.0), libmpv2 (>= 0.35.0), libx11-6, libxi6, fonts-noto-cjk")

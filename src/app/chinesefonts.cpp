@@ -1,6 +1,8 @@
 // Font families that render Simplified Chinese, put behind a window's or a label's own choice.
 #include "app/chinesefonts.h"
 
+#include <QFontDatabase>
+
 using namespace Qt::StringLiterals;
 
 QStringList withChineseFallbacks(const QStringList& fontFamilies)
@@ -13,5 +15,13 @@ QStringList withChineseFallbacks(const QStringList& fontFamilies)
         if (!families.contains(family, Qt::CaseInsensitive))
             families << family;
     }
-    return families;
+    // Qt asks fontconfig for stand-ins of each family it does not find, for every font and script
+    // anew, which took a good part of the program's start; the ones not installed are of no use.
+    const QStringList installed = QFontDatabase::families();
+    QStringList present;
+    for (const QString& family : std::as_const(families)) {
+        if (installed.contains(family, Qt::CaseInsensitive))
+            present << family;
+    }
+    return present.isEmpty() ? families : present;
 }

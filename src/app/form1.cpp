@@ -23,6 +23,7 @@
 
 #include <QCloseEvent>
 #include <QTextDocument>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLayout>
 #include <QLineEdit>
@@ -252,6 +253,7 @@ void Form1::connectHandlers()
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
     connect(Text2, &QPlainTextEdit::textChanged, this, &Form1::showSheetInPlayer);
+    connect(mp3, &MediaPlayer::startFailed, this, &Form1::mp3_StartFailed);
 }
 
 template <typename Body>
@@ -437,6 +439,14 @@ void Form1::Timer2_Timer()
     // Queued rather than called from inside this tick: Qt does not fire a timer again while its own
     // handler runs, and the readout's box waits in the handler, so the poll would stop until it closed.
     QMetaObject::invokeMethod(this, &Form1::Command1_Click, Qt::QueuedConnection);
+}
+
+// The player starts once the window is on the screen. One that cannot start is reported as a
+// failure at start-up, and the program, which is of no use without it, ends.
+void Form1::mp3_StartFailed(const QString& reason)
+{
+    prompts_.showError(this, u"启动"_s, reason);
+    QCoreApplication::exit(1);
 }
 
 bool Form1::IsKeyDown() const

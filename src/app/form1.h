@@ -82,6 +82,7 @@ public:
     void Command7_Click();
     void Timer1_Timer();
     void Timer2_Timer();
+    void mp3_StartFailed(const QString& reason);
 
 protected:
     // 退出程序, the caption bar's close button and the window manager all close through here.

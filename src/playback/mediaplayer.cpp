@@ -32,26 +32,46 @@ int frameIntervalMs(const QScreen* screen)
 
 MediaPlayer::MediaPlayer(QWidget* parent)
     : QWidget(parent)
-    , m_session(std::make_unique<MpvSession>())
-    , m_controls(*m_session)
-    , m_settings(*m_session)
-    , m_media(*m_session)
 {
     m_repaintThrottle.setSingleShot(true);
     m_repaintThrottle.setInterval(kRepaintIntervalMs);
     connect(&m_repaintThrottle, &QTimer::timeout, this, &MediaPlayer::repaintIfPending);
     m_frameClock.setTimerType(Qt::PreciseTimer);
     connect(&m_frameClock, &QTimer::timeout, this, &MediaPlayer::refreshDisplay);
-    connect(m_session.get(), &MpvSession::positionChanged, this, &MediaPlayer::scheduleRepaint);
-    connect(m_session.get(), &MpvSession::stateChanged, this, &MediaPlayer::rememberTitle);
-    connect(m_session.get(), &MpvSession::stateChanged, this, &MediaPlayer::updateFrameClock);
-    connect(m_session.get(), &MpvSession::stateChanged, this, &MediaPlayer::scheduleRepaint);
+    connect(&m_starter, &MpvStarter::started, this, &MediaPlayer::useSession);
+    connect(&m_starter, &MpvStarter::failed, this, &MediaPlayer::startFailed);
     refreshDisplay();
 }
 
-MediaPlayer::~MediaPlayer()
+MediaPlayer::~MediaPlayer() = default;
+
+void MediaPlayer::setLibraryName(const QString& fileName)
 {
-    m_session.reset();
+    m_starter.setLibraryName(fileName);
+}
+
+bool MediaPlayer::isStarted() const
+{
+    return m_session != nullptr;
+}
+
+MpvSession& MediaPlayer::session()
+{
+    return m_starter.start();
+}
+
+void MediaPlayer::useSession()
+{
+    m_session = m_starter.session();
+    m_controls.emplace(*m_session);
+    m_settings.emplace(*m_session);
+    m_media.emplace(*m_session);
+    if (!m_audioDriver.isEmpty())
+        m_session->setAudioDriver(m_audioDriver);
+    connect(m_session, &MpvSession::positionChanged, this, &MediaPlayer::scheduleRepaint);
+    connect(m_session, &MpvSession::stateChanged, this, &MediaPlayer::rememberTitle);
+    connect(m_session, &MpvSession::stateChanged, this, &MediaPlayer::updateFrameClock);
+    connect(m_session, &MpvSession::stateChanged, this, &MediaPlayer::scheduleRepaint);
 }
 
 QString MediaPlayer::URL() const
@@ -63,24 +83,27 @@ void MediaPlayer::setURL(const QString& path)
 {
     m_url = path;
     if (path.isEmpty())
-        m_session->unload();
+        session().unload();
     else
-        m_session->load(path, !m_autoStart);
+        session().load(path, !m_autoStart);
 }
 
 PlayerControls& MediaPlayer::controls()
 {
-    return m_controls;
+    session();
+    return *m_controls;
 }
 
 PlayerSettings& MediaPlayer::settings()
 {
-    return m_settings;
+    session();
+    return *m_settings;
 }
 
 PlayerMedia& MediaPlayer::currentMedia()
 {
-    return m_media;
+    session();
+    return *m_media;
 }
 
 bool MediaPlayer::enableContextMenu() const
@@ -95,7 +118,9 @@ void MediaPlayer::setEnableContextMenu(bool enabled)
 
 void MediaPlayer::setAudioDriver(const QString& driver)
 {
-    m_session->setAudioDriver(driver);
+    m_audioDriver = driver;
+    if (m_session)
+        m_session->setAudioDriver(driver);
 }
 
 void MediaPlayer::setDisplayRect(const QRect& rect)
@@ -111,37 +136,37 @@ QRect MediaPlayer::displayRect() const
 
 void MediaPlayer::setLyricTimeline(const LyricTimeline& timeline)
 {
-    const double position = m_session->position();
-    const std::optional<LyricMoment> shown = currentLyric(position);
+    const double now = position();
+    const std::optional<LyricMoment> shown = currentLyric(now);
     m_lyrics = timeline;
     updateFrameClock();
     // Most edits of a long sheet leave the shown lines alone; the strip is not redrawn for those.
-    if (currentLyric(position) != shown)
+    if (currentLyric(now) != shown)
         refreshDisplay();
 }
 
 // The position is read from the player at every paint, not kept from its last report.
 void MediaPlayer::paintEvent(QPaintEvent*)
 {
+    m_starter.startAfterThisFrame();
     QPainter painter(this);
-    const double position = m_session->position();
-    const PlayerDisplayState state{m_displayTitle, statusText(), position, m_session->duration(),
-                                   currentLyric(position)};
+    const double now = position();
+    const PlayerDisplayState state{m_displayTitle, statusText(), now, duration(), currentLyric(now)};
     paintPlayerDisplay(painter, displayRect(), palette(), state);
 }
 
-std::optional<LyricMoment> MediaPlayer::currentLyric(double position) const
+std::optional<LyricMoment> MediaPlayer::currentLyric(double at) const
 {
-    if (m_session->media() != MpvSession::Media::Ready)
+    if (!m_session || m_session->media() != MpvSession::Media::Ready)
         return std::nullopt;
-    return m_lyrics.at(position);
+    return m_lyrics.at(at);
 }
 
 // mpv's position reports come about 20 times a second, too seldom for a line to appear on its
 // tag; so while lyrics play, a clock of the screen's frame rate redraws, and stops with playback.
 void MediaPlayer::updateFrameClock()
 {
-    const bool playing = m_session->media() == MpvSession::Media::Ready && !m_session->isPaused();
+    const bool playing = m_session && m_session->media() == MpvSession::Media::Ready && !m_session->isPaused();
     if (!playing || m_lyrics.isEmpty()) {
         m_frameClock.stop();
     } else if (!m_frameClock.isActive()) {
@@ -155,15 +180,25 @@ void MediaPlayer::updateFrameClock()
 void MediaPlayer::rememberTitle()
 {
     try {
-        m_displayTitle = m_media.title();
+        m_displayTitle = m_media->title();
     } catch (const std::exception&) {
         m_displayTitle.clear();
     }
 }
 
+double MediaPlayer::position() const
+{
+    return m_session ? m_session->position() : 0.0;
+}
+
+double MediaPlayer::duration() const
+{
+    return m_session ? m_session->duration() : 0.0;
+}
+
 QString MediaPlayer::statusText() const
 {
-    switch (m_session->media()) {
+    switch (m_session ? m_session->media() : MpvSession::Media::None) {
     case MpvSession::Media::Ready:
         if (!m_session->isPaused())
             return u"播放中"_s;
@@ -203,9 +238,9 @@ void MediaPlayer::repaintIfPending()
 void MediaPlayer::refreshDisplay()
 {
     update(displayRect());
-    const double position = m_session->position();
-    QString description = u"位置 %1 / 时长 %2"_s.arg(lrcClockText(position), lrcClockText(m_session->duration()));
-    if (const std::optional<LyricMoment> lyric = currentLyric(position); lyric && !lyric->line.isEmpty())
+    const double now = position();
+    QString description = u"位置 %1 / 时长 %2"_s.arg(lrcClockText(now), lrcClockText(duration()));
+    if (const std::optional<LyricMoment> lyric = currentLyric(now); lyric && !lyric->line.isEmpty())
         description += u" / 歌词 %1"_s.arg(lyric->line);
     if (description != accessibleDescription())
         setAccessibleDescription(description);
@@ -224,7 +259,7 @@ QMenu* MediaPlayer::createContextMenu()
 {
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    const bool loaded = m_session->media() == MpvSession::Media::Ready;
+    const bool loaded = m_session && m_session->media() == MpvSession::Media::Ready;
     menu->addAction(u"播放"_s, this, [this] { runFromMenu(&PlayerControls::play); })->setEnabled(loaded);
     menu->addAction(u"暂停"_s, this, [this] { runFromMenu(&PlayerControls::pause); })->setEnabled(loaded);
     menu->addAction(u"停止"_s, this, [this] { runFromMenu(&PlayerControls::stop); })->setEnabled(loaded);
@@ -236,7 +271,7 @@ QMenu* MediaPlayer::createContextMenu()
 void MediaPlayer::runFromMenu(void (PlayerControls::*operation)())
 {
     try {
-        (m_controls.*operation)();
+        (controls().*operation)();
     } catch (const std::exception&) {
     }
 }

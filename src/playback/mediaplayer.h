@@ -2,6 +2,7 @@
 #pragma once
 
 #include "lyrics/lyrictimeline.h"
+#include "playback/mpvstarter.h"
 #include "playback/playercontrols.h"
 #include "playback/playermedia.h"
 #include "playback/playersettings.h"
@@ -10,7 +11,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <memory>
+#include <optional>
 
 class MpvSession;
 class QMenu;
@@ -20,14 +21,22 @@ class MediaPlayer : public QWidget
     Q_OBJECT
 
 public:
-    // Starts libmpv with the design-time settings: volume 50, rate 1.0, not muted, autoStart,
-    // context menu enabled. Throws PlayerError when libmpv cannot start.
+    // The design-time settings: volume 50, rate 1.0, not muted, autoStart, context menu enabled.
+    // libmpv is loaded on a worker thread once the player's first frame is on the screen, and
+    // starts when it is there; an operation that needs it before then waits for it (or loads it,
+    // if the player was never shown). Until it runs, the display shows no media.
     explicit MediaPlayer(QWidget* parent = nullptr);
     // Stops playback at once, then shuts libmpv down.
     ~MediaPlayer() override;
 
     // The address last set, also when that file could not be opened; "" until the first load.
     QString URL() const;
+    // Which libmpv file to load, by default MpvLibrary::defaultFileName(); only before loading began.
+    void setLibraryName(const QString& fileName);
+    // Whether libmpv runs.
+    bool isStarted() const;
+
+    // These wait for libmpv to start, and throw PlayerError when it cannot (see startFailed()).
     // Loads the file and, with autoStart, plays it; returns once it plays or has failed.
     // A file that cannot be opened throws PlayerError, and so does play() afterwards.
     // "" unloads the media.
@@ -49,25 +58,37 @@ public:
     // song plays and the timeline holds tags, the display is redrawn at the screen's frame rate.
     void setLyricTimeline(const LyricTimeline& timeline);
 
+Q_SIGNALS:
+    // libmpv cannot start: its library is missing or broken, or mpv_initialize failed. Emitted
+    // once, from the event loop; the player cannot be used.
+    void startFailed(const QString& message);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    MpvSession& session();
+    void useSession();
     void scheduleRepaint();
     void repaintIfPending();
     void refreshDisplay();
     void updateFrameClock();
-    std::optional<LyricMoment> currentLyric(double position) const;
+    std::optional<LyricMoment> currentLyric(double at) const;
     void rememberTitle();
     void runFromMenu(void (PlayerControls::*operation)());
+    double position() const;
+    double duration() const;
     QString statusText() const;
     QMenu* createContextMenu();
 
-    std::unique_ptr<MpvSession> m_session;
-    PlayerControls m_controls;
-    PlayerSettings m_settings;
-    PlayerMedia m_media;
+    MpvStarter m_starter;
+    // The starter's session once it runs; nullptr until then.
+    MpvSession* m_session = nullptr;
+    QString m_audioDriver;
+    std::optional<PlayerControls> m_controls;
+    std::optional<PlayerSettings> m_settings;
+    std::optional<PlayerMedia> m_media;
     QString m_displayTitle;
     QString m_url;
     QRect m_displayRect;

@@ -34,7 +34,7 @@ constexpr double kMaxSeekCorrection = 1.0;
 // clock, so timing lyrics keeps working instead of every load failing.
 constexpr const char* kDefaultAudioDrivers = "pipewire,pulse,alsa,jack,null";
 
-QString reasonFor(int error)
+QString reasonFor(const MpvLibrary& mpv, int error)
 {
     switch (error) {
     case MPV_ERROR_UNKNOWN_FORMAT:
@@ -46,7 +46,7 @@ QString reasonFor(int error)
     case MPV_ERROR_AO_INIT_FAILED:
         return u"无法打开声音输出设备"_s;
     default:
-        return u"播放器出错（%1）"_s.arg(QString::fromUtf8(mpv_error_string(error)));
+        return u"播放器出错（%1）"_s.arg(QString::fromUtf8(mpv.error_string(error)));
     }
 }
 
@@ -72,11 +72,12 @@ QString unopenableReason(const QString& path)
 
 } // namespace
 
-MpvSession::MpvSession(QObject* parent)
+MpvSession::MpvSession(const MpvLibrary& mpv, QObject* parent)
     : QObject(parent)
+    , m_mpv(mpv)
 {
     const char* numeric = std::setlocale(LC_NUMERIC, nullptr);
-    m_handle = mpv_create();
+    m_handle = m_mpv.create();
     if (!m_handle)
         throw PlayerError(u"无法启动播放器：数字格式区域设置（LC_NUMERIC）是“%1”，必须是“C”"_s.arg(
             QString::fromUtf8(numeric ? numeric : "")));
@@ -96,30 +97,30 @@ MpvSession::MpvSession(QObject* parent)
         {"pipewire-buffer", "100"},
     };
     for (const auto& [name, value] : options)
-        mpv_set_option_string(m_handle, name, value);
-    if (const int error = mpv_initialize(m_handle); error < 0) {
-        mpv_terminate_destroy(m_handle);
+        m_mpv.set_option_string(m_handle, name, value);
+    if (const int error = m_mpv.initialize(m_handle); error < 0) {
+        m_mpv.terminate_destroy(m_handle);
         m_handle = nullptr;
-        throw PlayerError(u"无法启动播放器：%1"_s.arg(QString::fromUtf8(mpv_error_string(error))));
+        throw PlayerError(u"无法启动播放器：%1"_s.arg(QString::fromUtf8(m_mpv.error_string(error))));
     }
-    mpv_observe_property(m_handle, kPause, "pause", MPV_FORMAT_FLAG);
-    mpv_observe_property(m_handle, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(m_handle, kEofReached, "eof-reached", MPV_FORMAT_FLAG);
-    mpv_set_wakeup_callback(m_handle, wakeUp, this);
+    m_mpv.observe_property(m_handle, kPause, "pause", MPV_FORMAT_FLAG);
+    m_mpv.observe_property(m_handle, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    m_mpv.observe_property(m_handle, kEofReached, "eof-reached", MPV_FORMAT_FLAG);
+    m_mpv.set_wakeup_callback(m_handle, wakeUp, this);
 }
 
 MpvSession::~MpvSession()
 {
-    mpv_set_wakeup_callback(m_handle, nullptr, nullptr);
+    m_mpv.set_wakeup_callback(m_handle, nullptr, nullptr);
     // Paused first: shutting down a playing output waits for its buffer to play out.
     setFlagProperty("pause", true);
-    mpv_terminate_destroy(m_handle);
+    m_mpv.terminate_destroy(m_handle);
 }
 
 void MpvSession::setAudioDriver(const QString& driver)
 {
     const QByteArray value = driver.isEmpty() ? QByteArray(kDefaultAudioDrivers) : driver.toUtf8();
-    mpv_set_property_string(m_handle, "ao", value.constData());
+    m_mpv.set_property_string(m_handle, "ao", value.constData());
 }
 
 void MpvSession::load(const QString& address, bool paused)
@@ -245,7 +246,7 @@ double MpvSession::volume() const
 
 void MpvSession::setVolume(double volume)
 {
-    mpv_set_property(m_handle, "volume", MPV_FORMAT_DOUBLE, &volume);
+    m_mpv.set_property(m_handle, "volume", MPV_FORMAT_DOUBLE, &volume);
 }
 
 std::optional<QByteArray> MpvSession::tag(const QString& key) const
@@ -253,7 +254,7 @@ std::optional<QByteArray> MpvSession::tag(const QString& key) const
     if (m_media != Media::Ready)
         return std::nullopt;
     mpv_node metadata;
-    if (mpv_get_property(m_handle, "metadata", MPV_FORMAT_NODE, &metadata) < 0)
+    if (m_mpv.get_property(m_handle, "metadata", MPV_FORMAT_NODE, &metadata) < 0)
         return std::nullopt;
     std::optional<QByteArray> value;
     if (metadata.format == MPV_FORMAT_NODE_MAP) {
@@ -264,14 +265,14 @@ std::optional<QByteArray> MpvSession::tag(const QString& key) const
                 value = QByteArray(list.values[i].u.string);
         }
     }
-    mpv_free_node_contents(&metadata);
+    m_mpv.free_node_contents(&metadata);
     return value;
 }
 
 void MpvSession::drainEvents()
 {
     for (;;) {
-        const mpv_event* event = mpv_wait_event(m_handle, 0);
+        const mpv_event* event = m_mpv.wait_event(m_handle, 0);
         if (event->event_id == MPV_EVENT_NONE)
             return;
         handleEvent(*event);
@@ -294,7 +295,7 @@ bool MpvSession::waitUntil(const std::function<bool()>& done, int timeoutMs)
         const qint64 left = deadline.remainingTime();
         if (left <= 0)
             return false;
-        const mpv_event* event = mpv_wait_event(m_handle, double(left) / 1000.0);
+        const mpv_event* event = m_mpv.wait_event(m_handle, double(left) / 1000.0);
         if (event->event_id != MPV_EVENT_NONE)
             handleEvent(*event);
     }
@@ -350,24 +351,24 @@ void MpvSession::handleEndFile(const mpv_event& event)
     if (end.playlist_entry_id != m_entryId)
         return;
     if (end.reason == MPV_END_FILE_REASON_ERROR)
-        fail(reasonFor(end.error));
+        fail(reasonFor(m_mpv, end.error));
     else if (m_media == Media::Loading)
-        fail(reasonFor(MPV_ERROR_NOTHING_TO_PLAY));
+        fail(reasonFor(m_mpv, MPV_ERROR_NOTHING_TO_PLAY));
 }
 
 // A file can open and still not play: without an audio stream, or when no output would take it.
 void MpvSession::checkAudioStarted()
 {
-    char* track = mpv_get_property_string(m_handle, "current-tracks/audio/id");
-    char* output = mpv_get_property_string(m_handle, "current-ao");
+    char* track = m_mpv.get_property_string(m_handle, "current-tracks/audio/id");
+    char* output = m_mpv.get_property_string(m_handle, "current-ao");
     const bool hasTrack = track != nullptr;
     const bool hasOutput = output != nullptr;
-    mpv_free(track);
-    mpv_free(output);
+    m_mpv.free(track);
+    m_mpv.free(output);
     if (!hasTrack)
-        fail(reasonFor(MPV_ERROR_NOTHING_TO_PLAY));
+        fail(reasonFor(m_mpv, MPV_ERROR_NOTHING_TO_PLAY));
     else if (!hasOutput)
-        fail(reasonFor(MPV_ERROR_AO_INIT_FAILED));
+        fail(reasonFor(m_mpv, MPV_ERROR_AO_INIT_FAILED));
     else
         m_media = Media::Ready;
     Q_EMIT stateChanged();
@@ -392,7 +393,7 @@ void MpvSession::command(std::initializer_list<QByteArray> arguments)
         argv.push_back(argument.constData());
     argv.push_back(nullptr);
     mpv_node result;
-    if (mpv_command_ret(m_handle, argv.data(), &result) < 0)
+    if (m_mpv.command_ret(m_handle, argv.data(), &result) < 0)
         return;
     // loadfile answers with the playlist entry it made; its end-file event carries the same id.
     if (result.format == MPV_FORMAT_NODE_MAP) {
@@ -402,13 +403,13 @@ void MpvSession::command(std::initializer_list<QByteArray> arguments)
                 m_entryId = map.values[i].u.int64;
         }
     }
-    mpv_free_node_contents(&result);
+    m_mpv.free_node_contents(&result);
 }
 
 double MpvSession::doubleProperty(const char* name, double fallback) const
 {
     double value = fallback;
-    if (mpv_get_property(m_handle, name, MPV_FORMAT_DOUBLE, &value) < 0)
+    if (m_mpv.get_property(m_handle, name, MPV_FORMAT_DOUBLE, &value) < 0)
         return fallback;
     return value;
 }
@@ -416,7 +417,7 @@ double MpvSession::doubleProperty(const char* name, double fallback) const
 bool MpvSession::flagProperty(const char* name) const
 {
     int value = 0;
-    if (mpv_get_property(m_handle, name, MPV_FORMAT_FLAG, &value) < 0)
+    if (m_mpv.get_property(m_handle, name, MPV_FORMAT_FLAG, &value) < 0)
         return false;
     return value != 0;
 }
@@ -424,5 +425,5 @@ bool MpvSession::flagProperty(const char* name) const
 void MpvSession::setFlagProperty(const char* name, bool value)
 {
     int flag = value ? 1 : 0;
-    mpv_set_property(m_handle, name, MPV_FORMAT_FLAG, &flag);
+    m_mpv.set_property(m_handle, name, MPV_FORMAT_FLAG, &flag);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "playback/playbackclock.h"
+#include "playback/mpvlibrary.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -22,7 +23,7 @@ public:
     enum class Media { None, Loading, Ready, Failed };
 
     // Throws PlayerError when libmpv cannot start (e.g. LC_NUMERIC is not "C").
-    explicit MpvSession(QObject* parent = nullptr);
+    explicit MpvSession(const MpvLibrary& mpv, QObject* parent = nullptr);
     // Halts playback at once, then shuts libmpv down.
     ~MpvSession() override;
 
@@ -79,6 +80,7 @@ private:
     bool flagProperty(const char* name) const;
     void setFlagProperty(const char* name, bool value);
 
+    MpvLibrary m_mpv;
     mpv_handle* m_handle = nullptr;
     Media m_media = Media::None;
     QString m_path;
