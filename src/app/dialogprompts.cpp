@@ -51,15 +51,18 @@ void DialogPrompts::showMessage(QWidget* parent, const QString& text, const QStr
     openMessages_.removeAll(guard);
 }
 
+// A box already closed may still be waiting to return, under a newer one opened from inside its
+// wait: only the boxes still shown count.
 bool DialogPrompts::dismissMessage(const QString& title)
 {
+    bool closed = false;
     for (const QPointer<QMessageBox>& box : std::as_const(openMessages_)) {
-        if (box && box->windowTitle() == title) {
+        if (box && box->isVisible() && box->windowTitle() == title) {
             box->done(QMessageBox::Ok);
-            return true;
+            closed = true;
         }
     }
-    return false;
+    return closed;
 }
 
 void DialogPrompts::showError(QWidget* parent, const QString& action, const QString& reason)

@@ -407,20 +407,23 @@ void Form1::Timer1_Timer()
 
 void Form1::Timer2_Timer()
 {
-    // One toggle per press: only the tick at which F9 goes down counts, however long it is held.
-    const bool down = IsKeyDown();
-    const bool pressed = down && !hotkeyWasDown_;
-    hotkeyWasDown_ = down;
-    if (!pressed)
-        return;
-    // A new press while the last readout is still open closes it and resumes, so readouts never stack.
-    prompts_.dismissMessage(kReadoutTitle);
+    // One toggle for each press of F9 since the last tick, in order, however short or long the press.
     // Queued rather than called from inside this tick: Qt does not fire a timer again while its own
     // handler runs, and the readout's box waits in the handler, so the poll would stop until it closed.
-    QMetaObject::invokeMethod(this, &Form1::Command1_Click, Qt::QueuedConnection);
+    while (IsKeyDown())
+        QMetaObject::invokeMethod(this, &Form1::toggleFromHotkey, Qt::QueuedConnection);
 }
 
-bool Form1::IsKeyDown() const
+// True once for each press of F9 since the last call, however short (see GlobalKey::takePress).
+bool Form1::IsKeyDown()
 {
-    return hotkey_->isDown();
+    return hotkey_->takePress();
+}
+
+// A press first closes an open readout, so that readouts never pile up. The toggle then runs
+// inside the closed box's wait, which returns once the toggle is done.
+void Form1::toggleFromHotkey()
+{
+    prompts_.dismissMessage(kReadoutTitle);
+    Command1_Click();
 }

@@ -90,7 +90,8 @@ private:
     void setTabOrder();
     void connectHandlers();
     QPushButton* createButton(const char* name, const QString& caption, QRect twips, int tabIndex);
-    bool IsKeyDown() const;
+    bool IsKeyDown();
+    void toggleFromHotkey();
     void openWebPage();
 
     // Runs a handler's body; an operation that fails stops it there and is reported.
@@ -99,6 +100,5 @@ private:
 
     UserPrompts& prompts_;
     GlobalKey* hotkey_;
-    bool hotkeyWasDown_ = false;
     QPointer<Dialog> aboutDialog_;
 };

@@ -68,7 +68,14 @@ void XTestKeyboard::focusOwnWindow()
             XWindowEvent(m_display, m_window, StructureNotifyMask, &event);
         while (event.type != MapNotify);
     }
-    XSetInputFocus(m_display, m_window, RevertToPointerRoot, CurrentTime);
+    focusWindow(m_window);
+}
+
+void XTestKeyboard::focusWindow(unsigned long window)
+{
+    if (!m_display)
+        return;
+    XSetInputFocus(m_display, window, RevertToPointerRoot, CurrentTime);
     XSync(m_display, False);
 }
 

@@ -25,6 +25,8 @@ public:
     // so that the keyboard's events go to a client other than the test's.
     void focusOwnWindow();
     bool ownWindowHasFocus() const;
+    // Gives the input focus to another client's window, as a window manager does when it is clicked.
+    void focusWindow(unsigned long window);
 
 private:
     void send(unsigned long keySym, bool down);
