@@ -27,6 +27,7 @@ public:
     void showMessage(QWidget*, const QString&, const QString&) override {}
     bool dismissMessage(const QString&) override { return false; }
     void showError(QWidget*, const QString&, const QString&) override {}
+    bool dismissError(const QString&) override { return false; }
 };
 
 QString longSheet()

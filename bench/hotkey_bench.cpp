@@ -41,6 +41,7 @@ public:
     {
         std::printf("error: %s\n", qPrintable(reason));
     }
+    bool dismissError(const QString&) override { return false; }
 };
 
 double cpuSeconds()

@@ -21,6 +21,11 @@ QString askFile(QWidget* parent, const QString& filter, QFileDialog::AcceptMode 
     return dialog.selectedFiles().constFirst();
 }
 
+QString errorText(const QString& action)
+{
+    return u"%1失败。"_s.arg(action);
+}
+
 } // namespace
 
 QStringList DialogPrompts::nameFilters(const QString& filter)
@@ -45,6 +50,32 @@ QString DialogPrompts::askSaveFile(QWidget* parent, const QString& filter)
 void DialogPrompts::showMessage(QWidget* parent, const QString& text, const QString& title)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    exec(box);
+}
+
+bool DialogPrompts::dismissMessage(const QString& title)
+{
+    return dismiss([&](const QMessageBox& box) {
+        return box.icon() == QMessageBox::NoIcon && box.windowTitle() == title;
+    });
+}
+
+void DialogPrompts::showError(QWidget* parent, const QString& action, const QString& reason)
+{
+    QMessageBox box(QMessageBox::Critical, u"错误"_s, errorText(action), QMessageBox::Ok, parent);
+    box.setInformativeText(reason);
+    exec(box);
+}
+
+bool DialogPrompts::dismissError(const QString& action)
+{
+    return dismiss([&](const QMessageBox& box) {
+        return box.icon() == QMessageBox::Critical && box.text() == errorText(action);
+    });
+}
+
+void DialogPrompts::exec(QMessageBox& box)
+{
     QPointer<QMessageBox> guard(&box);
     openMessages_.append(guard);
     box.exec();
@@ -53,21 +84,14 @@ void DialogPrompts::showMessage(QWidget* parent, const QString& text, const QStr
 
 // A box already closed may still be waiting to return, under a newer one opened from inside its
 // wait: only the boxes still shown count.
-bool DialogPrompts::dismissMessage(const QString& title)
+bool DialogPrompts::dismiss(const std::function<bool(const QMessageBox&)>& matches)
 {
     bool closed = false;
     for (const QPointer<QMessageBox>& box : std::as_const(openMessages_)) {
-        if (box && box->isVisible() && box->windowTitle() == title) {
+        if (box && box->isVisible() && matches(*box)) {
             box->done(QMessageBox::Ok);
             closed = true;
         }
     }
     return closed;
-}
-
-void DialogPrompts::showError(QWidget* parent, const QString& action, const QString& reason)
-{
-    QMessageBox box(QMessageBox::Critical, u"错误"_s, u"%1失败。"_s.arg(action), QMessageBox::Ok, parent);
-    box.setInformativeText(reason);
-    box.exec();
 }

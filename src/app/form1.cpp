@@ -39,6 +39,7 @@ namespace {
 const auto kPlayCaption = u"播放"_s;
 const auto kPauseCaption = u"暂停"_s;
 const auto kReadoutTitle = u"当前时刻"_s;
+const auto kToggleAction = u"播放/暂停"_s;
 const auto kSongFilter = u"Mp3文件|*.mp3"_s;
 const auto kLrcFilter = u"LRC歌词文件|*.lrc"_s;
 constexpr double kSeekStep = 1.0;
@@ -334,7 +335,7 @@ void Form1::about_Click()
 
 void Form1::Command1_Click()
 {
-    handle(u"播放/暂停"_s, [this] {
+    handle(kToggleAction, [this] {
         if (Command1->text() != kPauseCaption) {
             mp3->controls().play();
             Command1->setText(kPauseCaption);
@@ -420,10 +421,11 @@ bool Form1::IsKeyDown()
     return hotkey_->takePress();
 }
 
-// A press first closes an open readout, so that readouts never pile up. The toggle then runs
-// inside the closed box's wait, which returns once the toggle is done.
+// A press first closes the toggle's own box, readout or error, so that boxes never pile up. The
+// toggle then runs inside the closed box's wait, which returns once the toggle is done.
 void Form1::toggleFromHotkey()
 {
     prompts_.dismissMessage(kReadoutTitle);
+    prompts_.dismissError(kToggleAction);
     Command1_Click();
 }

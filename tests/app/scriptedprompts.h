@@ -25,6 +25,7 @@ public:
     void showMessage(QWidget* parent, const QString& text, const QString& title) override;
     bool dismissMessage(const QString& title) override;
     void showError(QWidget* parent, const QString& action, const QString& reason) override;
+    bool dismissError(const QString& action) override;
 
 private:
     QString nextAnswer(const QString& filter);

@@ -27,11 +27,17 @@ class SongPrompts : public DialogPrompts
 public:
     QString song;
     int readouts = 0;
+    int errors = 0;
     QString askOpenFile(QWidget*, const QString&) override { return song; }
     void showMessage(QWidget* parent, const QString& text, const QString& title) override
     {
         ++readouts;
         DialogPrompts::showMessage(parent, text, title);
+    }
+    void showError(QWidget* parent, const QString& action, const QString& reason) override
+    {
+        ++errors;
+        DialogPrompts::showError(parent, action, reason);
     }
 };
 
@@ -48,6 +54,7 @@ private Q_SLOTS:
     void pressDuringAFreeze_data();
     void pressDuringAFreeze();
     void pressWhileTheReadoutIsOpenClosesItAndResumes();
+    void unplayableSongNeverStacksBoxes();
 
 private:
     // Runs the action from inside the readout's own event loop, once the box is shown.
@@ -108,6 +115,7 @@ void TestForm1Hotkey::initTestCase()
 void TestForm1Hotkey::init()
 {
     prompts_.readouts = 0;
+    prompts_.errors = 0;
     form_ = new Form1(prompts_);
     form_->mp3->setAudioDriver(u"null"_s);
     form_->show();
@@ -250,6 +258,46 @@ void TestForm1Hotkey::pressWhileTheReadoutIsOpenClosesItAndResumes()
     QTRY_VERIFY(shownBoxes().isEmpty());
     QVERIFY(readout.startsWith(u"0:0:"_s) || readout.startsWith(u"0:1:"_s));
     QTRY_VERIFY(form_->mp3->controls().currentPosition() > pausedAt + 0.05);
+}
+
+// Each press runs play, which fails on this file: the press closes the last error box before
+// the new one opens, for single presses and for a burst alike.
+void TestForm1Hotkey::unplayableSongNeverStacksBoxes()
+{
+    prompts_.song = fixtures_.randomBytes(u"坏的.mp3"_s);
+    form_->载入歌曲->trigger();
+    prompts_.song = fixtures_.tone(u"f9.mp3"_s, 30);
+    QTRY_VERIFY(form_->Command1->isEnabled());
+
+    qsizetype mostShown = 0;
+    QTimer count;
+    connect(&count, &QTimer::timeout, this, [&] { mostShown = std::max(mostShown, shownBoxes().size()); });
+    count.start(2);
+    int round = 0;
+    bool done = false;
+    QStringList shownAtEnd;
+    QTimer presser;
+    // From a timer, so that the presses go on from inside whichever box's wait is running.
+    connect(&presser, &QTimer::timeout, this, [&] {
+        if (round++ == 6) {
+            presser.stop();
+            for (const QMessageBox* box : shownBoxes())
+                shownAtEnd << box->text();
+            closeShownBoxes();
+            done = true;
+            return;
+        }
+        for (int press = 0; press < (round <= 5 ? 1 : 3); ++press) {
+            keyboard_.press(XK_F9);
+            keyboard_.release(XK_F9);
+        }
+    });
+    presser.start(200);
+    QTRY_VERIFY_WITH_TIMEOUT(done, 10000);
+    QCOMPARE(shownAtEnd, QStringList{u"播放/暂停失败。"_s});
+    QCOMPARE(mostShown, 1);
+    QCOMPARE(prompts_.errors, 8);
+    QCOMPARE(form_->Command1->text(), u"播放"_s);
 }
 
 int main(int argc, char* argv[])
