@@ -9,7 +9,7 @@ packages=(
   fonts-noto-cjk fonts-arphic-ukai qt6-translations-l10n
 )
 if [[ "${1:-}" == "--tests" ]]; then
-  packages+=(xvfb xauth xfonts-base libxtst-dev lame desktop-file-utils)
+  packages+=(xvfb xauth xfonts-base libxtst-dev lame desktop-file-utils openbox)
 fi
 
 missing=()

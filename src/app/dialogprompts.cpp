@@ -1,6 +1,8 @@
 // The real modal boxes: Qt's file dialogs and message boxes.
 #include "app/dialogprompts.h"
 
+#include "app/backgroundbox.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -78,7 +80,7 @@ void DialogPrompts::exec(QMessageBox& box)
 {
     QPointer<QMessageBox> guard(&box);
     openMessages_.append(guard);
-    box.exec();
+    BackgroundBox::exec(box);
     openMessages_.removeAll(guard);
 }
 

@@ -3,6 +3,7 @@
 #include "app/form1.h"
 #include "playback/mediaplayer.h"
 #include "support/mediafixtures.h"
+#include "support/windowmanager.h"
 #include "support/xtestkeyboard.h"
 
 #include <QAction>
@@ -55,6 +56,7 @@ private Q_SLOTS:
     void pressDuringAFreeze();
     void pressWhileTheReadoutIsOpenClosesItAndResumes();
     void unplayableSongNeverStacksBoxes();
+    void readoutLeavesTheFocusWithAnotherClient();
 
 private:
     // Runs the action from inside the readout's own event loop, once the box is shown.
@@ -298,6 +300,41 @@ void TestForm1Hotkey::unplayableSongNeverStacksBoxes()
     QCOMPARE(mostShown, 1);
     QCOMPARE(prompts_.errors, 8);
     QCOMPARE(form_->Command1->text(), u"播放"_s);
+}
+
+// Another client (a terminal, say) holds the focus under a real window manager: F9 plays,
+// F9 pauses and shows the readout over it, F9 closes the readout and resumes, and what the
+// user types goes to that client all along.
+void TestForm1Hotkey::readoutLeavesTheFocusWithAnotherClient()
+{
+    const WindowManager openbox;
+    QVERIFY2(openbox.error().isEmpty(), qPrintable(openbox.error()));
+    // The window manager may hand the focus round while it takes over the windows: ask until it stays.
+    QTRY_VERIFY((keyboard_.focusOwnWindow(), QGuiApplication::applicationState() != Qt::ApplicationActive));
+    QVERIFY(keyboard_.ownWindowHasFocus());
+    tap(XK_F9);
+    QTRY_COMPARE(form_->Command1->text(), u"暂停"_s);
+
+    bool exposed = false;
+    bool focusKept = false;
+    whenReadoutOpens([&](QMessageBox* box) {
+        exposed = QTest::qWaitForWindowExposed(box);
+        // Time for the window manager to act on the new box.
+        QTest::qWait(300);
+        focusKept = keyboard_.ownWindowHasFocus() && !box->isActiveWindow();
+        keyboard_.press(XK_F9);
+        keyboard_.release(XK_F9);
+    });
+    keyboard_.press(XK_F9);
+    keyboard_.release(XK_F9);
+    QTRY_COMPARE(prompts_.readouts, 1);
+    QTRY_COMPARE(form_->Command1->text(), u"暂停"_s);
+    QTRY_VERIFY(shownBoxes().isEmpty());
+    QVERIFY(exposed);
+    QVERIFY(focusKept);
+    QTest::qWait(300);
+    QVERIFY(keyboard_.ownWindowHasFocus());
+    QCOMPARE(QApplication::activeWindow(), nullptr);
 }
 
 int main(int argc, char* argv[])
