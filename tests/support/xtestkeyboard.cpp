@@ -88,3 +88,8 @@ bool XTestKeyboard::ownWindowHasFocus() const
     XGetInputFocus(m_display, &focus, &revertTo);
     return focus == m_window;
 }
+
+bool XTestKeyboard::screenIsManaged() const
+{
+    return m_display && XGetSelectionOwner(m_display, XInternAtom(m_display, "WM_S0", False)) != None;
+}
