@@ -284,7 +284,7 @@ void TestForm1Hotkey::unplayableSongNeverStacksBoxes()
 // user types goes to that client all along.
 void TestForm1Hotkey::readoutLeavesTheFocusWithAnotherClient()
 {
-    // Debian's openbox: a real window manager, with its focus-stealing prevention. Ended with the test.
+    // Debian's openbox: a real window manager, with its focus-stealing prevention.
     QProcess openbox;
     openbox.start(u"openbox"_s, {u"--sm-disable"_s});
     QTRY_VERIFY2(keyboard_.screenIsManaged(), "needs openbox (scripts/deps.sh --tests)");
@@ -314,6 +314,8 @@ void TestForm1Hotkey::readoutLeavesTheFocusWithAnotherClient()
     QTest::qWait(300);
     QVERIFY(keyboard_.ownWindowHasFocus());
     QCOMPARE(QApplication::activeWindow(), nullptr);
+    openbox.terminate();
+    openbox.waitForFinished();
 }
 
 int main(int argc, char* argv[])
