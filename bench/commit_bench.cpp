@@ -30,6 +30,7 @@ public:
     bool dismissMessage(const QString&) override { return false; }
     bool confirm(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return true; }
     void showError(QWidget*, const QString&, const QString&) override {}
+    bool dismissError(const QString&) override { return false; }
 };
 
 QString longSheet()

@@ -155,6 +155,7 @@ public:
     QString askSaveFile(QWidget*, const QString&) override { return {}; }
     void showMessage(QWidget*, const QString&, const QString&) override {}
     bool dismissMessage(const QString&) override { return false; }
+    bool dismissError(const QString&) override { return false; }
     bool confirm(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return true; }
     void showError(QWidget*, const QString&, const QString& reason) override
     {

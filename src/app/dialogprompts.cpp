@@ -1,6 +1,7 @@
 // The real modal boxes: Qt's file dialogs and message boxes.
 #include "app/dialogprompts.h"
 
+#include "app/backgroundbox.h"
 #include "app/messageboxcopy.h"
 
 #include <QFileDialog>
@@ -23,6 +24,11 @@ QString askFile(QWidget* parent, const QString& filter, QFileDialog::AcceptMode 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+QString errorText(const QString& action)
+{
+    return u"%1失败。"_s.arg(action);
 }
 
 } // namespace
@@ -50,21 +56,14 @@ void DialogPrompts::showMessage(QWidget* parent, const QString& text, const QStr
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
     allowCopyingText(box);
-    QPointer<QMessageBox> guard(&box);
-    openMessages_.append(guard);
-    box.exec();
-    openMessages_.removeAll(guard);
+    exec(box);
 }
 
 bool DialogPrompts::dismissMessage(const QString& title)
 {
-    for (const QPointer<QMessageBox>& box : std::as_const(openMessages_)) {
-        if (box && box->windowTitle() == title) {
-            box->done(QMessageBox::Ok);
-            return true;
-        }
-    }
-    return false;
+    return dismiss([&](const QMessageBox& box) {
+        return box.icon() == QMessageBox::NoIcon && box.windowTitle() == title;
+    });
 }
 
 bool DialogPrompts::confirm(QWidget* parent, const QString& title, const QString& text, const QString& goAhead,
@@ -81,10 +80,39 @@ bool DialogPrompts::confirm(QWidget* parent, const QString& title, const QString
 
 void DialogPrompts::showError(QWidget* parent, const QString& action, const QString& reason)
 {
-    QMessageBox box(QMessageBox::Critical, u"错误"_s, u"%1失败。"_s.arg(action), QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Critical, u"错误"_s, errorText(action), QMessageBox::Ok, parent);
     box.setInformativeText(reason);
     // A reason often names a path or an address the user wants to copy.
     if (auto* reasonLabel = box.findChild<QLabel*>(u"qt_msgbox_informativelabel"_s))
         reasonLabel->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    box.exec();
+    exec(box);
+}
+
+bool DialogPrompts::dismissError(const QString& action)
+{
+    return dismiss([&](const QMessageBox& box) {
+        return box.icon() == QMessageBox::Critical && box.text() == errorText(action);
+    });
+}
+
+void DialogPrompts::exec(QMessageBox& box)
+{
+    QPointer<QMessageBox> guard(&box);
+    openMessages_.append(guard);
+    BackgroundBox::exec(box);
+    openMessages_.removeAll(guard);
+}
+
+// A box already closed may still be waiting to return, under a newer one opened from inside its
+// wait: only the boxes still shown count.
+bool DialogPrompts::dismiss(const std::function<bool(const QMessageBox&)>& matches)
+{
+    bool closed = false;
+    for (const QPointer<QMessageBox>& box : std::as_const(openMessages_)) {
+        if (box && box->isVisible() && matches(*box)) {
+            box->done(QMessageBox::Ok);
+            closed = true;
+        }
+    }
+    return closed;
 }

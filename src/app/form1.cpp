@@ -42,6 +42,7 @@ namespace {
 const auto kPlayCaption = u"播放"_s;
 const auto kPauseCaption = u"暂停"_s;
 const auto kReadoutTitle = u"当前时刻"_s;
+const auto kToggleAction = u"播放/暂停"_s;
 const auto kSongFilter = u"Mp3文件|*.mp3"_s;
 const auto kLrcFilter = u"LRC歌词文件|*.lrc"_s;
 constexpr double kSeekStep = 1.0;
@@ -360,7 +361,7 @@ void Form1::about_Click()
 
 void Form1::Command1_Click()
 {
-    handle(u"播放/暂停"_s, [this] {
+    handle(kToggleAction, [this] {
         if (Command1->text() != kPauseCaption) {
             mp3->controls().play();
             Command1->setText(kPauseCaption);
@@ -428,17 +429,11 @@ void Form1::Timer1_Timer()
 
 void Form1::Timer2_Timer()
 {
-    // One toggle per press: only the tick at which F9 goes down counts, however long it is held.
-    const bool down = IsKeyDown();
-    const bool pressed = down && !hotkeyWasDown_;
-    hotkeyWasDown_ = down;
-    if (!pressed)
-        return;
-    // A new press while the last readout is still open closes it and resumes, so readouts never stack.
-    prompts_.dismissMessage(kReadoutTitle);
+    // One toggle for each press of F9 since the last tick, in order, however short or long the press.
     // Queued rather than called from inside this tick: Qt does not fire a timer again while its own
     // handler runs, and the readout's box waits in the handler, so the poll would stop until it closed.
-    QMetaObject::invokeMethod(this, &Form1::Command1_Click, Qt::QueuedConnection);
+    while (IsKeyDown())
+        QMetaObject::invokeMethod(this, &Form1::toggleFromHotkey, Qt::QueuedConnection);
 }
 
 // The player starts once the window is on the screen. One that cannot start is reported as a
@@ -449,9 +444,19 @@ void Form1::mp3_StartFailed(const QString& reason)
     QCoreApplication::exit(1);
 }
 
-bool Form1::IsKeyDown() const
+// True once for each press of F9 since the last call, however short (see GlobalKey::takePress).
+bool Form1::IsKeyDown()
 {
-    return hotkey_->isDown();
+    return hotkey_->takePress();
+}
+
+// A press first closes the toggle's own box, readout or error, so that boxes never pile up. The
+// toggle then runs inside the closed box's wait, which returns once the toggle is done.
+void Form1::toggleFromHotkey()
+{
+    prompts_.dismissMessage(kReadoutTitle);
+    prompts_.dismissError(kToggleAction);
+    Command1_Click();
 }
 
 // The player previews the sheet's lines as the song plays; every edit and commit hands it the

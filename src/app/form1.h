@@ -95,7 +95,8 @@ private:
     void setTabOrder();
     void connectHandlers();
     QPushButton* createButton(const char* name, const QString& caption, QRect twips, int tabIndex);
-    bool IsKeyDown() const;
+    bool IsKeyDown();
+    void toggleFromHotkey();
     void openWebPage();
     QStringList gridTexts() const;
     bool holdsUnsavedWork() const;
@@ -107,6 +108,5 @@ private:
 
     UserPrompts& prompts_;
     GlobalKey* hotkey_;
-    bool hotkeyWasDown_ = false;
     QPointer<Dialog> aboutDialog_;
 };

@@ -28,4 +28,7 @@ public:
 
     // Reports a failed action: what the user tried and why it did not work.
     virtual void showError(QWidget* parent, const QString& action, const QString& reason) = 0;
+
+    // Closes the open box of showError that reports this action, if there is one.
+    virtual bool dismissError(const QString& action) = 0;
 };

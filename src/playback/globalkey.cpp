@@ -1,4 +1,4 @@
-// Tells whether one key is down right now, system-wide, whichever application has the focus.
+// Counts the presses of one key, system-wide, whichever application has the focus.
 #include "playback/globalkey.h"
 
 #include "playback/globalkeyfocus.h"
@@ -42,6 +42,7 @@ GlobalKey::GlobalKey(Qt::Key key, QObject* parent) : GlobalKey(key, Source::Best
 
 GlobalKey::GlobalKey(Qt::Key key, Source wanted, QObject* parent) : QObject(parent), m_key(key)
 {
+    m_sinceCollect.start();
     if (wanted == Source::ApplicationEvents) {
         useKeyEvents(u"asked for"_s);
         return;
@@ -72,20 +73,46 @@ void GlobalKey::useKeyEvents(const QString& why)
     m_mechanism = u"application key events while this program has the focus (%1)"_s.arg(why);
 }
 
-bool GlobalKey::isDown() const
+bool GlobalKey::takePress()
 {
-    if (m_focus && m_focus->isDown())
-        return true;
+    if (m_pending == 0)
+        m_pending = collectPresses();
+    if (m_pending == 0)
+        return false;
+    --m_pending;
+    return true;
+}
+
+int GlobalKey::collectPresses()
+{
+    // A source that tells no time with a press can only be judged by the gap since it was last
+    // asked: after a gap longer than kStaleAfter the program was frozen, and its press may be as old.
+    const bool afterFreeze = m_sinceCollect.restart() > kStaleAfter.count();
+    int untimed = m_focus ? m_focus->takePresses() : 0;
+    int timed = 0;
 #ifdef LRC_HAVE_XINPUT2
     if (m_x11)
-        return m_x11->isDown();
+        timed = m_x11->takePresses(kStaleAfter, afterFreeze);
 #endif
 #ifdef Q_OS_WIN
     if (!m_focus)
-        return GetAsyncKeyState(virtualKey(m_key)) & 0x8000;
+        untimed += asyncKeyStatePresses();
 #endif
-    return false;
+    return (afterFreeze ? 0 : untimed) + timed;
 }
+
+#ifdef Q_OS_WIN
+int GlobalKey::asyncKeyStatePresses()
+{
+    const SHORT state = GetAsyncKeyState(virtualKey(m_key));
+    const bool down = state & 0x8000;
+    // The low bit says the key went down since the last query, also when it is up again by now;
+    // the repeats of a held key set it too, so it counts only after the key was seen up.
+    const bool pressed = !m_wasDown && (down || (state & 1));
+    m_wasDown = down;
+    return pressed ? 1 : 0;
+}
+#endif
 
 QString GlobalKey::mechanism() const
 {

@@ -1,8 +1,11 @@
-// Tells whether one key is down right now, system-wide, whichever application has the focus.
+// Counts the presses of one key, system-wide, whichever application has the focus.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+
+#include <chrono>
 
 class GlobalKeyFocus;
 class GlobalKeyX11;
@@ -24,17 +27,29 @@ public:
     GlobalKey(Qt::Key key, Source wanted, QObject* parent = nullptr);
     ~GlobalKey() override;
 
-    // The momentary state, cheap enough for a timer that fires every millisecond.
-    // A press and release that both fall between two reads are not seen.
-    bool isDown() const;
+    // A press that the program comes to only this long after it was made is left out: it
+    // waited through a freeze of the program, and acting on it now would come too late.
+    static constexpr std::chrono::milliseconds kStaleAfter{1000};
+
+    // True once for each press since the calls before, however short the press and however
+    // many came between two calls; a key held down is one press, whatever its repeats do.
+    // Cheap when nothing was pressed, for a timer that fires every millisecond.
+    bool takePress();
     // Which way the state is obtained, in words for the README and diagnostics.
     QString mechanism() const;
 
 private:
     void useKeyEvents(const QString& why);
+    int collectPresses();
+#ifdef Q_OS_WIN
+    int asyncKeyStatePresses();
+    bool m_wasDown = false;
+#endif
 
     Qt::Key m_key;
     GlobalKeyX11* m_x11 = nullptr;
     GlobalKeyFocus* m_focus = nullptr;
     QString m_mechanism;
+    int m_pending = 0;             // presses collected and not yet taken
+    QElapsedTimer m_sinceCollect;  // since the sources were last asked
 };

@@ -1,8 +1,10 @@
-// Follows one key's state from the application's own key events, where no system-wide source exists.
+// Counts one key's presses from the application's own key events, where no system-wide source exists.
 #include "playback/globalkeyfocus.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+
+#include <utility>
 
 GlobalKeyFocus::GlobalKeyFocus(Qt::Key key, QObject* parent) : QObject(parent), m_key(key)
 {
@@ -10,19 +12,21 @@ GlobalKeyFocus::GlobalKeyFocus(Qt::Key key, QObject* parent) : QObject(parent), 
         app->installEventFilter(this);
 }
 
-bool GlobalKeyFocus::isDown() const
+int GlobalKeyFocus::takePresses()
 {
-    return m_down;
+    return std::exchange(m_presses, 0);
 }
 
 bool GlobalKeyFocus::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
-        // Every press counts, also one marked auto-repeat: Qt's guess at repeats
-        // can outlive a window and mark the next real press as a repeat.
-        if (static_cast<QKeyEvent*>(event)->key() == m_key)
+        // A press after a release counts, also one marked auto-repeat: Qt's guess at
+        // repeats can outlive a window and mark the next real press as a repeat.
+        if (static_cast<QKeyEvent*>(event)->key() == m_key) {
+            m_presses += m_down ? 0 : 1;
             m_down = true;
+        }
         break;
     case QEvent::KeyRelease: {
         // A held key repeats as release/press pairs: it stays down through them.

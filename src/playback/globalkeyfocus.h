@@ -1,4 +1,4 @@
-// Follows one key's state from the application's own key events, where no system-wide source exists.
+// Counts one key's presses from the application's own key events, where no system-wide source exists.
 #pragma once
 
 #include <QObject>
@@ -7,10 +7,11 @@ class GlobalKeyFocus : public QObject {
     Q_OBJECT
 
 public:
-    // Watches every key event of the application; without one it never reads down.
+    // Watches every key event of the application; without one it never counts a press.
     GlobalKeyFocus(Qt::Key key, QObject* parent);
 
-    bool isDown() const;
+    // The presses since the last call; a key held down is one press.
+    int takePresses();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -18,4 +19,5 @@ protected:
 private:
     Qt::Key m_key;
     bool m_down = false;
+    int m_presses = 0;
 };

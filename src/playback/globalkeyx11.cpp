@@ -1,9 +1,10 @@
-// Follows one key's state on an own X connection: XInput2 raw key events, or XQueryKeymap on each read.
+// Counts one key's presses on an own X connection: XInput2 raw key events, or XQueryKeymap on each read.
 #include "playback/globalkeyx11.h"
 
 #include <QSocketNotifier>
 
 // Xlib's macros (KeyPress, None, Bool, …) clash with Qt names: its headers come last.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
@@ -55,6 +56,8 @@ GlobalKeyX11::GlobalKeyX11(Display* display, Qt::Key key, QObject* parent)
 GlobalKeyX11::~GlobalKeyX11()
 {
     delete m_notifier;
+    if (m_clockWindow)
+        XDestroyWindow(m_display, m_clockWindow);
     XCloseDisplay(m_display);
 }
 
@@ -76,12 +79,53 @@ QString GlobalKeyX11::selectRawEvents()
     XIEventMask mask{XIAllMasterDevices, int(sizeof bits), bits};
     XISelectEvents(m_display, DefaultRootWindow(m_display), &mask, 1);
     m_xiOpcode = opcode;
+
+    // An unmapped window of this connection, only to learn the server's time (serverTime).
+    m_clockWindow = XCreateWindow(m_display, DefaultRootWindow(m_display), -1, -1, 1, 1, 0, CopyFromParent,
+                                  InputOnly, CopyFromParent, 0, nullptr);
+    XSelectInput(m_display, m_clockWindow, PropertyChangeMask);
+    m_clockAtom = XInternAtom(m_display, "LRC_SERVER_TIME", False);
     return {};
 }
 
-bool GlobalKeyX11::isDown()
+int GlobalKeyX11::takePresses(std::chrono::milliseconds maxAge, bool afterFreeze)
 {
-    return m_xiOpcode >= 0 ? m_down : keymapSaysDown();
+    if (m_xiOpcode >= 0)
+        return freshPresses(maxAge);
+    const bool down = keymapSaysDown();
+    const bool pressed = down && !m_down;
+    m_down = down;
+    return pressed && !afterFreeze ? 1 : 0;
+}
+
+// The press times are the server's, so they are measured against the server's clock: no
+// assumption about how it relates to this program's, and true also when the program was frozen
+// while the events waited on the socket.
+int GlobalKeyX11::freshPresses(std::chrono::milliseconds maxAge)
+{
+    if (m_pressTimes.empty())
+        return 0;
+    const unsigned long now = serverTime();
+    drainQueued();
+    int fresh = 0;
+    for (unsigned long pressed : m_pressTimes) {
+        // X times are 32-bit milliseconds that wrap around; a press that came in during the
+        // round trip is stamped after now and counts as fresh.
+        const auto age = qint32(quint32(now) - quint32(pressed));
+        fresh += age <= maxAge.count() ? 1 : 0;
+    }
+    m_pressTimes.clear();
+    return fresh;
+}
+
+// The server stamps the notice of a property change with its current time; appending nothing
+// changes nothing else. Only asked when presses are waiting, so an idle poll costs no round trip.
+unsigned long GlobalKeyX11::serverTime()
+{
+    XChangeProperty(m_display, m_clockWindow, m_clockAtom, XA_STRING, 8, PropModeAppend, nullptr, 0);
+    XEvent event;
+    XWindowEvent(m_display, m_clockWindow, PropertyChangeMask, &event);
+    return event.xproperty.time;
 }
 
 QString GlobalKeyX11::mechanism() const
@@ -118,17 +162,31 @@ void GlobalKeyX11::handleNextEvent()
     XGenericEventCookie* cookie = &event.xcookie;
     if (cookie->type == GenericEvent && cookie->extension == m_xiOpcode) {
         if (XGetEventData(m_display, cookie)) {
-            if (static_cast<XIRawEvent*>(cookie->data)->detail == m_keyCode)
-                m_down = cookie->evtype == XI_RawKeyPress;
+            const auto* raw = static_cast<XIRawEvent*>(cookie->data);
+            noteRawEvent(cookie->evtype, raw->detail, raw->flags, raw->time);
             XFreeEventData(m_display, cookie);
         }
         return;
     }
-    // Nothing else is selected on this connection but the core MappingNotify, which the server
-    // sends to every client when the keyboard layout changes: the key may now have another code.
+    // Besides the property notices that serverTime waits for, nothing else comes on this connection
+    // but the core MappingNotify, which the server sends to every client when the keyboard layout
+    // changes: the key may now have another code.
     if (event.type == MappingNotify)
         XRefreshKeyboardMapping(&event.xmapping);
     findKeyCode();
+}
+
+void GlobalKeyX11::noteRawEvent(int type, int keyCode, int flags, unsigned long time)
+{
+    if (!m_keyCode || keyCode != m_keyCode)
+        return;
+    const bool press = type == XI_RawKeyPress;
+    // Xorg sends no raw events for the repeats of a held key, but a server fed by another
+    // machine's keyboard may pass that keyboard's repeats on as further presses, flagged or
+    // not: only a press after a release is a new one.
+    if (press && !m_down && !(flags & XIKeyRepeat))
+        m_pressTimes.push_back(time);
+    m_down = press;
 }
 
 void GlobalKeyX11::findKeyCode()

@@ -37,3 +37,8 @@ void ScriptedPrompts::showError(QWidget*, const QString& action, const QString& 
 {
     errors.append({action, reason});
 }
+
+bool ScriptedPrompts::dismissError(const QString&)
+{
+    return false;
+}

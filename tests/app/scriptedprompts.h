@@ -30,6 +30,7 @@ public:
     bool confirm(QWidget* parent, const QString& title, const QString& text, const QString& goAhead,
                  const QString& holdBack) override;
     void showError(QWidget* parent, const QString& action, const QString& reason) override;
+    bool dismissError(const QString& action) override;
 
 private:
     QString nextAnswer(const QString& filter);

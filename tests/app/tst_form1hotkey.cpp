@@ -11,8 +11,10 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <X11/keysym.h>
@@ -22,12 +24,24 @@
 
 using namespace Qt::StringLiterals;
 
-// Real message boxes, but the song to load comes from the test.
+// Real message boxes, but the song to load comes from the test, and what was shown is counted.
 class SongPrompts : public DialogPrompts
 {
 public:
     QString song;
+    int readouts = 0;
+    int errors = 0;
     QString askOpenFile(QWidget*, const QString&) override { return song; }
+    void showMessage(QWidget* parent, const QString& text, const QString& title) override
+    {
+        ++readouts;
+        DialogPrompts::showMessage(parent, text, title);
+    }
+    void showError(QWidget* parent, const QString& action, const QString& reason) override
+    {
+        ++errors;
+        DialogPrompts::showError(parent, action, reason);
+    }
 };
 
 class TestForm1Hotkey : public QObject
@@ -38,18 +52,20 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void f9BeforeAnySongTogglesWhileTheButtonIsDisabled();
-    void f9WorksWhileAnotherClientHasTheFocus();
-    void heldPressTogglesOnce();
+    void togglesOncePerPress_data();
+    void togglesOncePerPress();
     void pressWhileTheReadoutIsOpenClosesItAndResumes();
-    void otherKeysDoNothing_data();
-    void otherKeysDoNothing();
+    void unplayableSongNeverStacksBoxes();
+    void readoutLeavesTheFocusWithAnotherClient();
     void ctrlCInTheReadoutCopiesItsText();
 
 private:
-    // Runs the action from inside the readout's own event loop, once the box is open.
+    // Runs the action from inside the readout's own event loop, once the box is shown.
     void whenReadoutOpens(std::function<void(QMessageBox*)> action);
     void tap(unsigned long keySym);
     QString copiedByCtrlC();
+    // The toggles since init, worked out from the readouts shown and the caption.
+    int toggles() const;
 
     MediaFixtures fixtures_;
     SongPrompts prompts_;
@@ -59,6 +75,29 @@ private:
     std::function<void(QMessageBox*)> readoutAction_;
 };
 
+namespace {
+
+QList<QMessageBox*> shownBoxes()
+{
+    QList<QMessageBox*> boxes;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+            boxes << box;
+    }
+    return boxes;
+}
+
+// Closes what a test left open, from inside whichever box's wait is running.
+int closeShownBoxes()
+{
+    const QList<QMessageBox*> boxes = shownBoxes();
+    for (QMessageBox* box : boxes)
+        box->done(QMessageBox::Ok);
+    return int(boxes.size());
+}
+
+} // namespace
+
 void TestForm1Hotkey::initTestCase()
 {
     std::setlocale(LC_NUMERIC, "C");
@@ -67,16 +106,20 @@ void TestForm1Hotkey::initTestCase()
     QVERIFY2(!prompts_.song.isEmpty(), qPrintable(fixtures_.error()));
     readoutWatch_.setInterval(5);
     connect(&readoutWatch_, &QTimer::timeout, this, [this] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || box->windowTitle() != u"当前时刻"_s)
-            return;
-        readoutWatch_.stop();
-        readoutAction_(box);
+        for (QMessageBox* box : shownBoxes()) {
+            if (box->windowTitle() == u"当前时刻"_s) {
+                readoutWatch_.stop();
+                readoutAction_(box);
+                return;
+            }
+        }
     });
 }
 
 void TestForm1Hotkey::init()
 {
+    prompts_.readouts = 0;
+    prompts_.errors = 0;
     form_ = new Form1(prompts_);
     form_->mp3->setAudioDriver(u"null"_s);
     form_->show();
@@ -104,6 +147,11 @@ void TestForm1Hotkey::tap(unsigned long keySym)
     QTest::qWait(40);
 }
 
+int TestForm1Hotkey::toggles() const
+{
+    return 2 * prompts_.readouts + (form_->Command1->text() == u"暂停"_s ? 1 : 0);
+}
+
 void TestForm1Hotkey::f9BeforeAnySongTogglesWhileTheButtonIsDisabled()
 {
     QVERIFY(!form_->Command1->isEnabled());
@@ -124,27 +172,52 @@ void TestForm1Hotkey::f9BeforeAnySongTogglesWhileTheButtonIsDisabled()
     keyboard_.release(XK_F9);
 }
 
-void TestForm1Hotkey::f9WorksWhileAnotherClientHasTheFocus()
+// Presses as foot pedals, macro keys and key remappers send them: down and up again at once,
+// many in a row, between two ticks of the 1 ms poll; every readout opened on the way is closed by
+// the next press. And the program frozen (the test holds its event loop): a press it comes to
+// within a second is acted on, one older than that is dropped rather than toggling too late.
+void TestForm1Hotkey::togglesOncePerPress_data()
 {
-    keyboard_.focusOwnWindow();
-    QTRY_VERIFY(keyboard_.ownWindowHasFocus());
-    QTRY_VERIFY(!form_->isActiveWindow());
-    tap(XK_F9);
-    QTRY_COMPARE(form_->Command1->text(), u"暂停"_s);
-    QVERIFY(keyboard_.ownWindowHasFocus());
+    QTest::addColumn<unsigned long>("keySym");
+    QTest::addColumn<int>("presses");
+    QTest::addColumn<int>("holdMs");
+    QTest::addColumn<int>("frozenBeforeMs");
+    QTest::addColumn<int>("frozenAfterMs");
+    QTest::addColumn<int>("expected");
+    const unsigned long f9 = XK_F9;
+    QTest::newRow("F9 down and up back to back") << f9 << 1 << 0 << 0 << 0 << 1;
+    QTest::newRow("7 back-to-back F9 presses") << f9 << 7 << 0 << 0 << 0 << 7;
+    QTest::newRow("F9 held across hundreds of ticks") << f9 << 1 << 400 << 0 << 0 << 1;
+    QTest::newRow("F9 pressed 100 ms into a 300 ms freeze") << f9 << 1 << 0 << 100 << 200 << 1;
+    QTest::newRow("F9 pressed as a 1.5 s freeze begins") << f9 << 1 << 0 << 0 << 1500 << 0;
+    for (const unsigned long other : {XK_F8, XK_F10, XK_a, XK_space})
+        QTest::addRow("key 0x%lx", other) << other << 1 << 40 << 0 << 0 << 0;
 }
 
-void TestForm1Hotkey::heldPressTogglesOnce()
+void TestForm1Hotkey::togglesOncePerPress()
 {
-    keyboard_.press(XK_F9);
-    QTRY_COMPARE(form_->Command1->text(), u"暂停"_s);
-    // Held across hundreds of ticks of the 1 ms poll.
-    QTest::qWait(400);
-    QCOMPARE(form_->Command1->text(), u"暂停"_s);
-    keyboard_.release(XK_F9);
+    QFETCH(unsigned long, keySym);
+    QFETCH(int, presses);
+    QFETCH(int, holdMs);
+    QFETCH(int, frozenBeforeMs);
+    QFETCH(int, frozenAfterMs);
+    QFETCH(int, expected);
+    keyboard_.focusOwnWindow();
     QTest::qWait(50);
-    QCOMPARE(form_->Command1->text(), u"暂停"_s);
-    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    QThread::msleep(frozenBeforeMs);
+    for (int press = 0; press < presses; ++press) {
+        keyboard_.press(keySym);
+        if (holdMs > 0)
+            QTest::qWait(holdMs);
+        keyboard_.release(keySym);
+    }
+    QThread::msleep(frozenAfterMs);
+    // A toggle too many would leave a readout waiting: close it, from inside its wait, and count it.
+    int leftOpen = 0;
+    QTimer::singleShot(500, this, [&] { leftOpen = closeShownBoxes(); });
+    QTest::qWait(600);
+    QCOMPARE(toggles(), expected);
+    QCOMPARE(leftOpen, 0);
 }
 
 void TestForm1Hotkey::pressWhileTheReadoutIsOpenClosesItAndResumes()
@@ -169,28 +242,84 @@ void TestForm1Hotkey::pressWhileTheReadoutIsOpenClosesItAndResumes()
     keyboard_.press(XK_F9);
     QTRY_VERIFY(!readout.isEmpty());
     QTRY_COMPARE(form_->Command1->text(), u"暂停"_s);
-    QTRY_COMPARE(QApplication::activeModalWidget(), nullptr);
+    QTRY_VERIFY(shownBoxes().isEmpty());
     QVERIFY(readout.startsWith(u"0:0:"_s) || readout.startsWith(u"0:1:"_s));
     QTRY_VERIFY(form_->mp3->controls().currentPosition() > pausedAt + 0.05);
 }
 
-void TestForm1Hotkey::otherKeysDoNothing_data()
+// Each press runs play, which fails on this file: the press closes the last error box before the
+// new one opens, also for two presses between two ticks.
+void TestForm1Hotkey::unplayableSongNeverStacksBoxes()
 {
-    QTest::addColumn<unsigned long>("keySym");
-    QTest::newRow("F8") << static_cast<unsigned long>(XK_F8);
-    QTest::newRow("F10") << static_cast<unsigned long>(XK_F10);
-    QTest::newRow("a") << static_cast<unsigned long>(XK_a);
-    QTest::newRow("space") << static_cast<unsigned long>(XK_space);
+    prompts_.song = fixtures_.randomBytes(u"坏的.mp3"_s);
+    form_->载入歌曲->trigger();
+    prompts_.song = fixtures_.tone(u"f9.mp3"_s, 30);
+    QTRY_VERIFY(form_->Command1->isEnabled());
+
+    // From a timer, so that the presses go on from inside whichever box's wait is running.
+    int round = 0;
+    qsizetype mostShown = 0;
+    QStringList shownAtEnd;
+    QTimer presser;
+    connect(&presser, &QTimer::timeout, this, [&] {
+        mostShown = std::max(mostShown, shownBoxes().size());
+        if (++round > 4) {
+            presser.stop();
+            for (const QMessageBox* box : shownBoxes())
+                shownAtEnd << box->text();
+            closeShownBoxes();
+            return;
+        }
+        for (int press = 0; press < 2; ++press) {
+            keyboard_.press(XK_F9);
+            keyboard_.release(XK_F9);
+        }
+    });
+    presser.start(200);
+    QTRY_VERIFY_WITH_TIMEOUT(!presser.isActive(), 10000);
+    QCOMPARE(shownAtEnd, QStringList{u"播放/暂停失败。"_s});
+    QCOMPARE(mostShown, 1);
+    QCOMPARE(prompts_.errors, 8);
+    QCOMPARE(form_->Command1->text(), u"播放"_s);
 }
 
-void TestForm1Hotkey::otherKeysDoNothing()
+// Another client (a terminal, say) holds the focus under a real window manager: F9 plays,
+// F9 pauses and shows the readout over it, F9 closes the readout and resumes, and what the
+// user types goes to that client all along.
+void TestForm1Hotkey::readoutLeavesTheFocusWithAnotherClient()
 {
-    QFETCH(unsigned long, keySym);
-    keyboard_.focusOwnWindow();
-    tap(keySym);
-    QTest::qWait(50);
-    QCOMPARE(form_->Command1->text(), u"播放"_s);
-    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    // Debian's openbox: a real window manager, with its focus-stealing prevention.
+    QProcess openbox;
+    openbox.start(u"openbox"_s, {u"--sm-disable"_s});
+    QTRY_VERIFY2(keyboard_.screenIsManaged(), "needs openbox (scripts/deps.sh --tests)");
+    // The window manager may hand the focus round while it takes over the windows: ask until it stays.
+    QTRY_VERIFY((keyboard_.focusOwnWindow(), QGuiApplication::applicationState() != Qt::ApplicationActive));
+    QVERIFY(keyboard_.ownWindowHasFocus());
+    tap(XK_F9);
+    QTRY_COMPARE(form_->Command1->text(), u"暂停"_s);
+
+    bool exposed = false;
+    bool focusKept = false;
+    whenReadoutOpens([&](QMessageBox* box) {
+        exposed = QTest::qWaitForWindowExposed(box);
+        // Time for the window manager to act on the new box.
+        QTest::qWait(300);
+        focusKept = keyboard_.ownWindowHasFocus() && !box->isActiveWindow();
+        keyboard_.press(XK_F9);
+        keyboard_.release(XK_F9);
+    });
+    keyboard_.press(XK_F9);
+    keyboard_.release(XK_F9);
+    QTRY_COMPARE(prompts_.readouts, 1);
+    QTRY_COMPARE(form_->Command1->text(), u"暂停"_s);
+    QTRY_VERIFY(shownBoxes().isEmpty());
+    QVERIFY(exposed);
+    QVERIFY(focusKept);
+    QTest::qWait(300);
+    QVERIFY(keyboard_.ownWindowHasFocus());
+    QCOMPARE(QApplication::activeWindow(), nullptr);
+    openbox.terminate();
+    openbox.waitForFinished();
 }
 
 // The clipboard's text after Ctrl+C pressed on the real keyboard.

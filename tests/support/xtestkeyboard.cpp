@@ -68,7 +68,14 @@ void XTestKeyboard::focusOwnWindow()
             XWindowEvent(m_display, m_window, StructureNotifyMask, &event);
         while (event.type != MapNotify);
     }
-    XSetInputFocus(m_display, m_window, RevertToPointerRoot, CurrentTime);
+    focusWindow(m_window);
+}
+
+void XTestKeyboard::focusWindow(unsigned long window)
+{
+    if (!m_display)
+        return;
+    XSetInputFocus(m_display, window, RevertToPointerRoot, CurrentTime);
     XSync(m_display, False);
 }
 
@@ -80,4 +87,9 @@ bool XTestKeyboard::ownWindowHasFocus() const
     int revertTo = 0;
     XGetInputFocus(m_display, &focus, &revertTo);
     return focus == m_window;
+}
+
+bool XTestKeyboard::screenIsManaged() const
+{
+    return m_display && XGetSelectionOwner(m_display, XInternAtom(m_display, "WM_S0", False)) != None;
 }

@@ -25,6 +25,10 @@ public:
     // so that the keyboard's events go to a client other than the test's.
     void focusOwnWindow();
     bool ownWindowHasFocus() const;
+    // Gives the input focus to another client's window, as a window manager does when it is clicked.
+    void focusWindow(unsigned long window);
+    // True once a window manager manages the screen: it owns the WM_S0 selection (ICCCM 2.8).
+    bool screenIsManaged() const;
 
 private:
     void send(unsigned long keySym, bool down);
