@@ -22,7 +22,6 @@
 #include "playback/positionreadout.h"
 
 #include <QCloseEvent>
-#include <QTextDocument>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLayout>
@@ -30,6 +29,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 
