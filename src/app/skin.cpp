@@ -2,9 +2,9 @@
 #include "app/skin.h"
 
 #include "app/captionbar.h"
-#include "app/skinerror.h"
 #include "app/skinframe.h"
 #include "app/skinstyle.h"
+#include "common/usererror.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -28,17 +28,17 @@ SkinDescription readStoredSkin()
     initSkinResources();
     QFile file(kSkinFolder + u"/skin.ini"_s);
     if (!file.open(QIODevice::ReadOnly))
-        throw SkinError(u"找不到皮肤描述“%1”"_s.arg(file.fileName()));
+        throw UserError(u"找不到皮肤描述“%1”"_s.arg(file.fileName()));
     return parseSkinDescription(file.readAll());
 }
 
 QBoxLayout* verticalLayoutOf(QWidget* window)
 {
     if (!window)
-        throw SkinError(u"没有要换肤的窗口"_s);
+        throw UserError(u"没有要换肤的窗口"_s);
     auto* layout = qobject_cast<QBoxLayout*>(window->layout());
     if (!layout || layout->direction() != QBoxLayout::TopToBottom)
-        throw SkinError(u"窗口“%1”没有自上而下的布局，放不下皮肤的标题栏"_s.arg(window->windowTitle()));
+        throw UserError(u"窗口“%1”没有自上而下的布局，放不下皮肤的标题栏"_s.arg(window->windowTitle()));
     return layout;
 }
 

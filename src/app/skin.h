@@ -26,7 +26,7 @@ public:
     // From now on the window and its controls are drawn in the skin: the window loses the
     // platform's frame and gets the skin's border and caption bar over its layout, which must be
     // a top-to-bottom box layout. Applying it again changes nothing. A window that cannot take the
-    // skin, or a stored skin that cannot be read, throws SkinError and leaves the window as it was.
+    // skin, or a stored skin that cannot be read, throws UserError and leaves the window as it was.
     void applySkin(QWidget* window);
 
     // Whether the skin has been applied to window (by any Skin object).

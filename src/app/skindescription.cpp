@@ -1,7 +1,7 @@
 // What a stored skin says about itself: its name and fields, and which image draws which part.
 #include "app/skindescription.h"
 
-#include "app/skinerror.h"
+#include "common/usererror.h"
 
 #include <QHash>
 #include <QStringList>
@@ -18,7 +18,7 @@ int parseHueShift(const QString& value)
     bool ok = false;
     const int degrees = value.toInt(&ok);
     if (!ok || degrees < -kMaxHueShift || degrees > kMaxHueShift)
-        throw SkinError(u"皮肤描述的色相偏移“%1”不是 -180 到 180 之间的整数"_s.arg(value));
+        throw UserError(u"皮肤描述的色相偏移“%1”不是 -180 到 180 之间的整数"_s.arg(value));
     return degrees;
 }
 
@@ -32,17 +32,17 @@ QHash<QString, QString> readPairs(const QByteArray& text, const QStringList& key
             continue;
         const qsizetype equals = line.indexOf(u'=');
         if (equals < 0)
-            throw SkinError(u"皮肤描述第%1行缺少“=”：%2"_s.arg(i + 1).arg(line));
+            throw UserError(u"皮肤描述第%1行缺少“=”：%2"_s.arg(i + 1).arg(line));
         const QString key = line.left(equals).trimmed();
         if (!keys.contains(key))
-            throw SkinError(u"皮肤描述第%1行的键“%2”未知"_s.arg(i + 1).arg(key));
+            throw UserError(u"皮肤描述第%1行的键“%2”未知"_s.arg(i + 1).arg(key));
         if (pairs.contains(key))
-            throw SkinError(u"皮肤描述第%1行重复了键“%2”"_s.arg(i + 1).arg(key));
+            throw UserError(u"皮肤描述第%1行重复了键“%2”"_s.arg(i + 1).arg(key));
         pairs.insert(key, line.mid(equals + 1).trimmed());
     }
     for (const QString& key : keys) {
         if (!pairs.contains(key))
-            throw SkinError(u"皮肤描述缺少键“%1”"_s.arg(key));
+            throw UserError(u"皮肤描述缺少键“%1”"_s.arg(key));
     }
     return pairs;
 }

@@ -19,5 +19,5 @@ struct SkinDescription {
 };
 
 // Reads "Key=Value" lines (UTF-8; blank lines and lines starting with # are skipped). Every key
-// must appear exactly once; a malformed, unknown, repeated or missing key throws SkinError.
+// must appear exactly once; a malformed, unknown, repeated or missing key throws UserError.
 SkinDescription parseSkinDescription(const QByteArray& text);

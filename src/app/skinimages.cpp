@@ -3,8 +3,8 @@
 
 #include "app/skincolours.h"
 #include "app/skindescription.h"
-#include "app/skinerror.h"
 #include "app/tgaimage.h"
+#include "common/usererror.h"
 
 #include <QFile>
 #include <QImage>
@@ -23,15 +23,15 @@ QImage readImage(const QString& folder, const QString& name)
 {
     QFile file(folder + u'/' + name);
     if (!file.open(QIODevice::ReadOnly))
-        throw SkinError(u"找不到皮肤图像“%1”"_s.arg(name));
+        throw UserError(u"找不到皮肤图像“%1”"_s.arg(name));
     const QByteArray data = file.readAll();
     try {
         const QImage image = name.endsWith(u".tga"_s, Qt::CaseInsensitive) ? readTga(data) : QImage::fromData(data);
         if (image.isNull())
-            throw SkinError(u"无法解码"_s);
+            throw UserError(u"无法解码"_s);
         return image;
     } catch (const std::exception& error) {
-        throw SkinError(u"皮肤图像“%1”读取失败：%2"_s.arg(name, QString::fromUtf8(error.what())));
+        throw UserError(u"皮肤图像“%1”读取失败：%2"_s.arg(name, QString::fromUtf8(error.what())));
     }
 }
 
@@ -46,7 +46,7 @@ QPixmap loadIndicators(const QString& folder, const QString& name, int marks, in
     const QPixmap strip = loadPicture(folder, name, hueShift);
     const int cell = strip.width() / kLooks;
     if (cell == 0 || strip.width() != cell * kLooks || strip.height() != cell * marks)
-        throw SkinError(u"皮肤图像“%1”的尺寸 %2×%3 不是 %4 列 %5 行的正方格"_s.arg(name)
+        throw UserError(u"皮肤图像“%1”的尺寸 %2×%3 不是 %4 列 %5 行的正方格"_s.arg(name)
                  .arg(strip.width())
                  .arg(strip.height())
                  .arg(kLooks)

@@ -15,7 +15,7 @@ public:
     enum class Mark { Unchecked, Checked, PartlyChecked };      // their rows
 
     // Reads the images the description names from folder; a missing, unreadable or misshapen image
-    // throws SkinError.
+    // throws UserError.
     SkinImages(const QString& folder, const SkinDescription& description);
 
     const QPixmap& paper() const { return paper_; }

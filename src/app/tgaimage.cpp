@@ -1,7 +1,7 @@
 // Reads the TGA pictures of a skin without depending on an image-format plugin being installed.
 #include "app/tgaimage.h"
 
-#include "app/skinerror.h"
+#include "common/usererror.h"
 
 #include <QString>
 
@@ -36,7 +36,7 @@ QRgb pixelAt(const uchar* bytes, int bytesPerPixel)
 QImage readTga(const QByteArray& data)
 {
     if (data.size() < kHeaderSize)
-        throw SkinError(u"TGA 文件头不完整：只有 %1 字节"_s.arg(data.size()));
+        throw UserError(u"TGA 文件头不完整：只有 %1 字节"_s.arg(data.size()));
     const int idLength = byteAt(data, 0);
     const int colourMapType = byteAt(data, 1);
     const int imageType = byteAt(data, 2);
@@ -45,18 +45,18 @@ QImage readTga(const QByteArray& data)
     const int bitsPerPixel = byteAt(data, 16);
     const auto descriptor = static_cast<unsigned char>(byteAt(data, 17));
     if (imageType != kUncompressedTrueColour || colourMapType != 0)
-        throw SkinError(u"不支持的 TGA 图像类型 %1：只能读取未压缩的真彩色图像"_s.arg(imageType));
+        throw UserError(u"不支持的 TGA 图像类型 %1：只能读取未压缩的真彩色图像"_s.arg(imageType));
     if (bitsPerPixel != 24 && bitsPerPixel != 32)
-        throw SkinError(u"不支持的 TGA 颜色深度：%1 位"_s.arg(bitsPerPixel));
+        throw UserError(u"不支持的 TGA 颜色深度：%1 位"_s.arg(bitsPerPixel));
     if (width == 0 || height == 0)
-        throw SkinError(u"TGA 图像的尺寸为空：%1×%2"_s.arg(width).arg(height));
+        throw UserError(u"TGA 图像的尺寸为空：%1×%2"_s.arg(width).arg(height));
 
     const int bytesPerPixel = bitsPerPixel / 8;
     const qsizetype offset = kHeaderSize + idLength;
     const qsizetype needed = qsizetype(width) * height * bytesPerPixel;
     const qsizetype available = qMax<qsizetype>(0, data.size() - offset);
     if (available < needed)
-        throw SkinError(u"TGA 图像数据不完整：需要 %1 字节，只有 %2 字节"_s.arg(needed).arg(available));
+        throw UserError(u"TGA 图像数据不完整：需要 %1 字节，只有 %2 字节"_s.arg(needed).arg(available));
 
     QImage image(width, height, bytesPerPixel == 4 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     const auto* pixels = reinterpret_cast<const uchar*>(data.constData() + offset);

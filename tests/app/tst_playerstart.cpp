@@ -3,9 +3,9 @@
 // its own, so that libmpv is not loaded yet when the first test begins.
 #include "app/form1.h"
 #include "app/skinlabel.h"
+#include "common/usererror.h"
 #include "playback/mediaplayer.h"
 #include "playback/playercontrols.h"
-#include "playback/playererror.h"
 #include "scriptedprompts.h"
 #include "support/mediafixtures.h"
 
@@ -81,7 +81,7 @@ void TestPlayerStart::playerThatCannotStartIsReportedAndEndsTheProgram()
     QCOMPARE(prompts.errors[0].title, u"启动"_s);
     QVERIFY2(prompts.errors[0].text.startsWith(u"无法启动播放器：无法载入播放器库“libmpv-不存在.so.2”："_s),
              qPrintable(prompts.errors[0].text));
-    QVERIFY_THROWS_EXCEPTION(PlayerError, form->mp3->controls());
+    QVERIFY_THROWS_EXCEPTION(UserError, form->mp3->controls());
 }
 
 int main(int argc, char* argv[])
