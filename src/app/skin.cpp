@@ -50,11 +50,6 @@ Skin::Skin(QObject* parent)
 {
 }
 
-QStringList Skin::imageNames() const
-{
-    return {description_.paper, description_.paperActive, description_.checkBoxes, description_.radioButtons};
-}
-
 bool Skin::isApplied(const QWidget* window)
 {
     return window && window->findChild<CaptionBar*>(QString(), Qt::FindDirectChildrenOnly);

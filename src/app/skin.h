@@ -15,14 +15,6 @@ public:
     // Reads the stored skin's description; its images are read when a window first takes the skin.
     explicit Skin(QObject* parent = nullptr);
 
-    QString name() const { return description_.name; }
-    QString application() const { return description_.application; }
-    QString author() const { return description_.author; }
-    QString description() const { return description_.description; }
-    int hueShift() const { return description_.hueShift; }
-    // The file names of the skin's images: paper, active paper, check boxes, radio buttons.
-    QStringList imageNames() const;
-
     // From now on the window and its controls are drawn in the skin: the window loses the
     // platform's frame and gets the skin's border and caption bar over its layout, which must be
     // a top-to-bottom box layout. Applying it again changes nothing. A window that cannot take the

@@ -1,4 +1,4 @@
-// What a stored skin says about itself: its name and fields, and which image draws which part.
+// What a stored skin says about itself: its name, and which image draws which part.
 #pragma once
 
 #include <QByteArray>
@@ -6,16 +6,10 @@
 
 struct SkinDescription {
     QString name;
-    QString application;
-    QString author;
-    QString description;
-    int hueShift = 0; // degrees, −180 … 180, turned on every image and colour of the skin
 
     // File names of the images, relative to the skin's folder.
-    QString paper;        // the sheet the windows, menus and buttons are drawn on
-    QString paperActive;  // the warmer sheet of the active caption bar and of lit-up controls
-    QString checkBoxes;   // indicator cells: columns normal, highlighted, pressed, disabled;
-    QString radioButtons; // rows unchecked, checked (and, for check boxes, partly checked)
+    QString paper;       // the sheet the windows, menus and buttons are drawn on
+    QString paperActive; // the warmer sheet of the active caption bar and of lit-up controls
 };
 
 // Reads "Key=Value" lines (UTF-8; blank lines and lines starting with # are skipped). Every key

@@ -1,4 +1,4 @@
-// Draws the controls of a skinned window on paper: buttons, frames, text boxes, menus, indicators.
+// Draws the controls of a skinned window on paper: buttons, frames, text boxes, menus.
 #pragma once
 
 #include "app/skincolours.h"
@@ -47,7 +47,6 @@ private:
     void drawFocusRect(const QStyleOption* option, QPainter* painter) const;
     void drawLineFrame(const QStyleOption* option, QPainter* painter) const;
     void drawGroupFrame(const QStyleOption* option, QPainter* painter) const;
-    void drawIndicator(SkinImages::Indicator indicator, const QStyleOption* option, QPainter* painter) const;
     void drawMenuBarItem(const QStyleOption* option, QPainter* painter, const QWidget* widget) const;
     void drawMenuBarEmptyArea(const QStyleOption* option, QPainter* painter, const QWidget* widget) const;
     void drawMenuItem(const QStyleOption* option, QPainter* painter, const QWidget* widget) const;

@@ -7,11 +7,9 @@
 #include "app/skindescription.h"
 #include "app/skinimages.h"
 #include "app/skinstyle.h"
-#include "app/tgaimage.h"
 #include "app/windowcentring.h"
 #include "scriptedprompts.h"
 
-#include <QCheckBox>
 #include <QDir>
 #include <QGlyphRun>
 #include <QGroupBox>
@@ -20,7 +18,6 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QRawFont>
 #include <QScreen>
 #include <QStyleOption>
@@ -42,7 +39,6 @@ private Q_SLOTS:
     void initTestCase();
     void cleanup();
     void storedSkin();
-    void tgaPicture();
     void brokenSkin_data();
     void brokenSkin();
     void appliedAtLoad_data();
@@ -51,7 +47,6 @@ private Q_SLOTS:
     void captionBar();
     void drawnOnPaper_data();
     void drawnOnPaper();
-    void statesLookDifferent_data();
     void statesLookDifferent();
     void textsFit_data();
     void textsFit();
@@ -164,29 +159,15 @@ QWidget* TestSkin::showActive(const QString& which)
     return window;
 }
 
+// The stored skin's description: the name of the skin and its two sheets of paper.
 void TestSkin::storedSkin()
 {
-    const Skin skin;
-    QCOMPARE(skin.name(), u"Paper-2"_s);
-    QCOMPARE(skin.application(), u"Standard Skin"_s);
-    QCOMPARE(skin.author(), u""_s);
-    QCOMPARE(skin.description(), u""_s);
-    QCOMPARE(skin.hueShift(), 0);
-    QCOMPARE(skin.imageNames(),
-             (QStringList{u"paper.bmp"_s, u"paper-active.bmp"_s, u"checkboxes.tga"_s, u"radiobuttons.tga"_s}));
-}
-
-// The indicator pictures are TGA files stored from the bottom row up, with alpha.
-void TestSkin::tgaPicture()
-{
-    // Uncompressed true colour, 2 × 2, 32 bits, eight of them alpha, origin bottom left.
-    const QByteArray data = QByteArray::fromHex("000002" "0000000000" "00000000" "0200" "0200" "20" "08")
-        + QByteArray::fromHex("ff000080" "00ff0080" "0000ff80" "80808080"); // blue, green, red, grey
-    const QImage image = readTga(data);
-    QCOMPARE(image.size(), QSize(2, 2));
-    const QList<QRgb> pixels = {image.pixel(0, 0), image.pixel(1, 0), image.pixel(0, 1), image.pixel(1, 1)};
-    QCOMPARE(pixels, (QList<QRgb>{qRgba(0xff, 0, 0, 0x80), qRgba(0x80, 0x80, 0x80, 0x80), qRgba(0, 0, 0xff, 0x80),
-                                  qRgba(0, 0xff, 0, 0x80)}));
+    const Skin registersTheResources;
+    QFile stored(u":/skin/skin.ini"_s);
+    QVERIFY(stored.open(QIODevice::ReadOnly));
+    const SkinDescription skin = parseSkinDescription(stored.readAll());
+    QCOMPARE(skin.name, u"Paper-2"_s);
+    QCOMPARE((QStringList{skin.paper, skin.paperActive}), (QStringList{u"paper.bmp"_s, u"paper-active.bmp"_s}));
 }
 
 void TestSkin::brokenSkin_data()
@@ -196,8 +177,8 @@ void TestSkin::brokenSkin_data()
     QTest::addColumn<QString>("error");
     QTest::newRow("description with a misspelt key") << u"skin.ini"_s << QByteArray("Nmae=Paper-2\n")
                                                      << u"皮肤描述第1行的键“Nmae”未知"_s;
-    QTest::newRow("picture cut off") << u"checkboxes.tga"_s << QByteArray(10, '\0')
-                                     << u"皮肤图像“checkboxes.tga”读取失败：TGA 文件头不完整：只有 10 字节"_s;
+    QTest::newRow("picture cut off") << u"paper.bmp"_s << QByteArray(10, '\0')
+                                     << u"皮肤图像“paper.bmp”读取失败：无法解码"_s;
 }
 
 // A copy of the stored skin with one file spoilt: reading it stops with a message that names what is wrong.
@@ -360,40 +341,22 @@ void TestSkin::drawnOnPaper()
     }
 }
 
-void TestSkin::statesLookDifferent_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QStringList>("states");
-    const QStringList common = {u"normal"_s, u"highlighted"_s, u"pressed"_s, u"disabled"_s};
-    QTest::newRow("push button") << u"push"_s << common + QStringList{u"default"_s, u"focused"_s};
-    QTest::newRow("check box") << u"check"_s << common + QStringList{u"checked"_s, u"partly checked"_s};
-    QTest::newRow("radio button") << u"radio"_s << common + QStringList{u"checked"_s};
-}
-
-// One control per state, side by side in a skinned window: no two of them look the same.
+// One push button per state, side by side in a skinned window: no two of them look the same.
 void TestSkin::statesLookDifferent()
 {
-    QFETCH(QString, kind);
-    QFETCH(QStringList, states);
+    const QStringList states = {u"normal"_s,   u"highlighted"_s, u"pressed"_s,
+                                u"disabled"_s, u"default"_s,     u"focused"_s};
     auto* window = new QWidget;
     windows_ << window;
     auto* layout = new QVBoxLayout(window);
-    QList<QAbstractButton*> buttons;
-    for (const QString& state : std::as_const(states)) {
-        QAbstractButton* button = kind == u"push"_s ? static_cast<QAbstractButton*>(new QPushButton(u"确定"_s))
-                                  : kind == u"check"_s ? static_cast<QAbstractButton*>(new QCheckBox(u"选择"_s))
-                                                       : new QRadioButton(u"选择"_s);
+    QList<QPushButton*> buttons;
+    for (const QString& state : states) {
+        auto* button = new QPushButton(u"确定"_s);
         button->setFixedSize(120, 40);
         button->setFocusPolicy(Qt::NoFocus); // only the one that is given it
         button->setEnabled(state != u"disabled"_s);
         button->setDown(state == u"pressed"_s);
-        button->setChecked(state == u"checked"_s);
-        if (auto* box = qobject_cast<QCheckBox*>(button); box && state == u"partly checked"_s) {
-            box->setTristate(true);
-            box->setCheckState(Qt::PartiallyChecked);
-        }
-        if (auto* push = qobject_cast<QPushButton*>(button))
-            push->setDefault(state == u"default"_s);
+        button->setDefault(state == u"default"_s);
         layout->addWidget(button);
         buttons << button;
     }
@@ -401,17 +364,16 @@ void TestSkin::statesLookDifferent()
     window->show();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window));
-    if (const qsizetype focused = states.indexOf(u"focused"_s); focused >= 0)
-        buttons[focused]->setFocus();
+    buttons[states.indexOf(u"focused"_s)]->setFocus();
     // Through the platform window, as a real mouse would, from the border in: the button under it
     // gets its enter event.
-    QAbstractButton* lit = buttons[states.indexOf(u"highlighted"_s)];
+    QPushButton* lit = buttons[states.indexOf(u"highlighted"_s)];
     QTest::mouseMove(window->windowHandle(), QPoint(window->width() - 2, window->height() - 2));
     QTest::mouseMove(window->windowHandle(), lit->mapTo(window, QPoint(10, 20)));
     QTRY_VERIFY(lit->underMouse());
 
     QList<QImage> shots;
-    for (QAbstractButton* button : std::as_const(buttons))
+    for (QPushButton* button : std::as_const(buttons))
         shots << button->grab().toImage();
     for (qsizetype i = 0; i < shots.size(); ++i)
         QVERIFY2(shots.indexOf(shots[i]) == i, qPrintable(states[i] + u" as "_s + states[shots.indexOf(shots[i])]));
