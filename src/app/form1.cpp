@@ -4,8 +4,6 @@
 #include "app/commondialog.h"
 #include "app/dialog.h"
 #include "app/sheetbox.h"
-#include "app/skin.h"
-#include "app/skinlabel.h"
 #include "app/twips.h"
 #include "app/userprompts.h"
 #include "app/weblinks.h"
@@ -20,6 +18,8 @@
 #include "playback/playermedia.h"
 #include "playback/playersettings.h"
 #include "playback/positionreadout.h"
+#include "skin/skin.h"
+#include "skin/skinlabel.h"
 
 #include <QCloseEvent>
 #include <QTextDocument>

@@ -2,9 +2,9 @@
 #include "app/dialog.h"
 #include "app/form1.h"
 #include "app/sheetbox.h"
-#include "app/skin.h"
-#include "app/skinlabel.h"
 #include "scriptedprompts.h"
+#include "skin/skin.h"
+#include "skin/skinlabel.h"
 
 #include <QAction>
 #include <QDesktopServices>

@@ -2,11 +2,11 @@
 // through the main window's handlers and the real player on MP3 files made for the test.
 #include "app/form1.h"
 #include "app/sheetbox.h"
-#include "app/skinlabel.h"
 #include "playback/mediaplayer.h"
 #include "playback/playerdisplay.h"
 #include "playback/positionreadout.h"
 #include "scriptedprompts.h"
+#include "skin/skinlabel.h"
 #include "support/mediafixtures.h"
 
 #include <QAction>

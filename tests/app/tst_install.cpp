@@ -103,7 +103,7 @@ void TestInstall::installedFiles()
     if (iconSize == 0)
         return;
     // The window's 32 × 32 bitmap, every pixel a square of equal pixels: nothing blurred.
-    const QImage bitmap(QStringLiteral(LRC_SOURCE_DIR) + u"/src/app/skin/icon-main.bmp"_s);
+    const QImage bitmap(QStringLiteral(LRC_SOURCE_DIR) + u"/src/app/icons/icon-main.bmp"_s);
     QCOMPARE(QImage(file.filePath()).convertToFormat(QImage::Format_RGB32),
              bitmap.scaled(iconSize, iconSize).convertToFormat(QImage::Format_RGB32));
 }

@@ -2,11 +2,11 @@
 // waits for it, and a player that cannot start is reported and ends the program. In a process of
 // its own, so that libmpv is not loaded yet when the first test begins.
 #include "app/form1.h"
-#include "app/skinlabel.h"
 #include "common/usererror.h"
 #include "playback/mediaplayer.h"
 #include "playback/playercontrols.h"
 #include "scriptedprompts.h"
+#include "skin/skinlabel.h"
 #include "support/mediafixtures.h"
 
 #include <QAction>

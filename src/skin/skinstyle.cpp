@@ -1,8 +1,8 @@
 // Draws the controls of a skinned window on paper: buttons, frames, text boxes, menus.
-#include "app/skinstyle.h"
+#include "skin/skinstyle.h"
 
-#include "app/chinesefonts.h"
-#include "app/skindescription.h"
+#include "skin/chinesefonts.h"
+#include "skin/skindescription.h"
 
 #include <QAbstractButton>
 #include <QApplication>

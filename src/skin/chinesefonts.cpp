@@ -1,5 +1,5 @@
 // Font families that render Simplified Chinese, put behind a window's or a label's own choice.
-#include "app/chinesefonts.h"
+#include "skin/chinesefonts.h"
 
 #include <QFontDatabase>
 

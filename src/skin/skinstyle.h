@@ -1,8 +1,8 @@
 // Draws the controls of a skinned window on paper: buttons, frames, text boxes, menus.
 #pragma once
 
-#include "app/skincolours.h"
-#include "app/skinimages.h"
+#include "skin/skincolours.h"
+#include "skin/skinimages.h"
 
 #include <QFont>
 #include <QProxyStyle>

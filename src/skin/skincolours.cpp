@@ -1,5 +1,5 @@
 // The inks and tints of the paper skin, and the palette the skinned windows get from them.
-#include "app/skincolours.h"
+#include "skin/skincolours.h"
 
 #include <QBrush>
 #include <QPixmap>

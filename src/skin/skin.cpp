@@ -1,10 +1,11 @@
 // The window skin: a warm paper look that each window has applied once, when it loads.
-#include "app/skin.h"
+#include "skin/skin.h"
 
-#include "app/captionbar.h"
-#include "app/skinframe.h"
-#include "app/skinstyle.h"
 #include "common/usererror.h"
+#include "skin/captionbar.h"
+#include "skin/skindescription.h"
+#include "skin/skinframe.h"
+#include "skin/skinstyle.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -46,9 +47,11 @@ QBoxLayout* verticalLayoutOf(QWidget* window)
 
 Skin::Skin(QObject* parent)
     : QObject(parent)
-    , description_(readStoredSkin())
+    , description_(std::make_unique<const SkinDescription>(readStoredSkin()))
 {
 }
+
+Skin::~Skin() = default;
 
 bool Skin::isApplied(const QWidget* window)
 {
@@ -58,10 +61,10 @@ bool Skin::isApplied(const QWidget* window)
 // Both windows carry the same stored skin, so they share one style and read its images once.
 SkinStyle* Skin::sharedStyle() const
 {
-    auto* style = qApp->findChild<SkinStyle*>(description_.name, Qt::FindDirectChildrenOnly);
+    auto* style = qApp->findChild<SkinStyle*>(description_->name, Qt::FindDirectChildrenOnly);
     if (!style) {
-        style = new SkinStyle(kSkinFolder, description_);
-        style->setObjectName(description_.name);
+        style = new SkinStyle(kSkinFolder, *description_);
+        style->setObjectName(description_->name);
         style->setParent(qApp);
     }
     return style;

@@ -1,12 +1,13 @@
 // The window skin: a warm paper look that each window has applied once, when it loads.
 #pragma once
 
-#include "app/skindescription.h"
-
 #include <QObject>
+
+#include <memory>
 
 class QWidget;
 class SkinStyle;
+struct SkinDescription;
 
 class Skin : public QObject
 {
@@ -14,6 +15,7 @@ class Skin : public QObject
 public:
     // Reads the stored skin's description; its images are read when a window first takes the skin.
     explicit Skin(QObject* parent = nullptr);
+    ~Skin() override;
 
     // From now on the window and its controls are drawn in the skin: the window loses the
     // platform's frame and gets the skin's border and caption bar over its layout, which must be
@@ -27,5 +29,5 @@ public:
 private:
     SkinStyle* sharedStyle() const;
 
-    SkinDescription description_;
+    std::unique_ptr<const SkinDescription> description_;
 };

@@ -1,19 +1,17 @@
-// The paper skin: the stored skin, how both windows wear it, and what it draws.
-#include "app/captionbar.h"
-#include "app/captionbutton.h"
+// Both windows in the paper skin: how they wear it, what a user does with its caption bar, and what it draws.
 #include "app/dialog.h"
 #include "app/form1.h"
-#include "app/skin.h"
-#include "app/skindescription.h"
-#include "app/skinimages.h"
-#include "app/skinstyle.h"
 #include "app/windowcentring.h"
 #include "scriptedprompts.h"
+#include "skin/captionbar.h"
+#include "skin/captionbutton.h"
+#include "skin/skin.h"
+#include "skin/skinstyle.h"
 
-#include <QDir>
 #include <QGlyphRun>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
@@ -21,33 +19,26 @@
 #include <QRawFont>
 #include <QScreen>
 #include <QStyleOption>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextLayout>
-#include <QVBoxLayout>
 #include <QWindow>
 
 #include <clocale>
-#include <stdexcept>
 
 using namespace Qt::StringLiterals;
 
-class TestSkin : public QObject
+class TestSkinnedWindows : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
     void cleanup();
-    void storedSkin();
-    void brokenSkin_data();
-    void brokenSkin();
     void appliedAtLoad_data();
     void appliedAtLoad();
     void captionBar_data();
     void captionBar();
     void drawnOnPaper_data();
     void drawnOnPaper();
-    void statesLookDifferent();
     void textsFit_data();
     void textsFit();
 
@@ -130,26 +121,26 @@ QStringList hanFaces(const QLabel* label)
 
 } // namespace
 
-void TestSkin::initTestCase()
+void TestSkinnedWindows::initTestCase()
 {
     std::setlocale(LC_NUMERIC, "C");
 }
 
-void TestSkin::cleanup()
+void TestSkinnedWindows::cleanup()
 {
     for (const QPointer<QWidget>& window : std::as_const(windows_))
         delete window.data();
     windows_.clear();
 }
 
-QWidget* TestSkin::open(const QString& which)
+QWidget* TestSkinnedWindows::open(const QString& which)
 {
     QWidget* window = which == u"main"_s ? static_cast<QWidget*>(new Form1(prompts_)) : new Dialog;
     windows_ << window;
     return window;
 }
 
-QWidget* TestSkin::showActive(const QString& which)
+QWidget* TestSkinnedWindows::showActive(const QString& which)
 {
     QWidget* window = open(which);
     window->show();
@@ -159,61 +150,12 @@ QWidget* TestSkin::showActive(const QString& which)
     return window;
 }
 
-// The stored skin's description: the name of the skin and its two sheets of paper.
-void TestSkin::storedSkin()
-{
-    const Skin registersTheResources;
-    QFile stored(u":/skin/skin.ini"_s);
-    QVERIFY(stored.open(QIODevice::ReadOnly));
-    const SkinDescription skin = parseSkinDescription(stored.readAll());
-    QCOMPARE(skin.name, u"Paper-2"_s);
-    QCOMPARE((QStringList{skin.paper, skin.paperActive}), (QStringList{u"paper.bmp"_s, u"paper-active.bmp"_s}));
-}
-
-void TestSkin::brokenSkin_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("description with a misspelt key") << u"skin.ini"_s << QByteArray("Nmae=Paper-2\n")
-                                                     << u"皮肤描述第1行的键“Nmae”未知"_s;
-    QTest::newRow("picture cut off") << u"paper.bmp"_s << QByteArray(10, '\0')
-                                     << u"皮肤图像“paper.bmp”读取失败：无法解码"_s;
-}
-
-// A copy of the stored skin with one file spoilt: reading it stops with a message that names what is wrong.
-void TestSkin::brokenSkin()
-{
-    QFETCH(QString, file);
-    QFETCH(QByteArray, content);
-    QFETCH(QString, error);
-    const Skin registersTheResources;
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    for (const QString& name : QDir(u":/skin"_s).entryList(QDir::Files)) {
-        if (name != file)
-            QVERIFY(QFile::copy(u":/skin/"_s + name, folder.filePath(name)));
-    }
-    QFile spoilt(folder.filePath(file));
-    QVERIFY(spoilt.open(QIODevice::WriteOnly) && spoilt.write(content) == content.size());
-    spoilt.close();
-
-    QFile description(folder.filePath(u"skin.ini"_s));
-    QVERIFY(description.open(QIODevice::ReadOnly));
-    try {
-        const SkinImages images(folder.path(), parseSkinDescription(description.readAll()));
-        QFAIL("the spoilt skin was read");
-    } catch (const std::exception& thrown) {
-        QCOMPARE(QString::fromUtf8(thrown.what()), error);
-    }
-}
-
-void TestSkin::appliedAtLoad_data()
+void TestSkinnedWindows::appliedAtLoad_data()
 {
     addWindowRows();
 }
 
-void TestSkin::appliedAtLoad()
+void TestSkinnedWindows::appliedAtLoad()
 {
     QFETCH(QString, which);
     QFETCH(QStringList, captionButtons);
@@ -258,14 +200,14 @@ void TestSkin::appliedAtLoad()
     }
 }
 
-void TestSkin::captionBar_data()
+void TestSkinnedWindows::captionBar_data()
 {
     addWindowRows();
 }
 
 // What a user does with the caption bar: drag it, double-click it, open the menu behind the icon,
 // minimise, close.
-void TestSkin::captionBar()
+void TestSkinnedWindows::captionBar()
 {
     QFETCH(QString, which);
     QFETCH(QStringList, captionButtons);
@@ -309,13 +251,13 @@ void TestSkin::captionBar()
     QTRY_VERIFY(window.isNull());
 }
 
-void TestSkin::drawnOnPaper_data()
+void TestSkinnedWindows::drawnOnPaper_data()
 {
     addWindowRows();
 }
 
 // The client area on the paper, the caption and the labels in ink, the labels' Chinese in the face chosen for it.
-void TestSkin::drawnOnPaper()
+void TestSkinnedWindows::drawnOnPaper()
 {
     QFETCH(QString, which);
     QFETCH(QRect, emptyPaper);
@@ -341,51 +283,13 @@ void TestSkin::drawnOnPaper()
     }
 }
 
-// One push button per state, side by side in a skinned window: no two of them look the same.
-void TestSkin::statesLookDifferent()
-{
-    const QStringList states = {u"normal"_s,   u"highlighted"_s, u"pressed"_s,
-                                u"disabled"_s, u"default"_s,     u"focused"_s};
-    auto* window = new QWidget;
-    windows_ << window;
-    auto* layout = new QVBoxLayout(window);
-    QList<QPushButton*> buttons;
-    for (const QString& state : states) {
-        auto* button = new QPushButton(u"确定"_s);
-        button->setFixedSize(120, 40);
-        button->setFocusPolicy(Qt::NoFocus); // only the one that is given it
-        button->setEnabled(state != u"disabled"_s);
-        button->setDown(state == u"pressed"_s);
-        button->setDefault(state == u"default"_s);
-        layout->addWidget(button);
-        buttons << button;
-    }
-    (new Skin(window))->applySkin(window);
-    window->show();
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window));
-    buttons[states.indexOf(u"focused"_s)]->setFocus();
-    // Through the platform window, as a real mouse would, from the border in: the button under it
-    // gets its enter event.
-    QPushButton* lit = buttons[states.indexOf(u"highlighted"_s)];
-    QTest::mouseMove(window->windowHandle(), QPoint(window->width() - 2, window->height() - 2));
-    QTest::mouseMove(window->windowHandle(), lit->mapTo(window, QPoint(10, 20)));
-    QTRY_VERIFY(lit->underMouse());
-
-    QList<QImage> shots;
-    for (QPushButton* button : std::as_const(buttons))
-        shots << button->grab().toImage();
-    for (qsizetype i = 0; i < shots.size(); ++i)
-        QVERIFY2(shots.indexOf(shots[i]) == i, qPrintable(states[i] + u" as "_s + states[shots.indexOf(shots[i])]));
-}
-
-void TestSkin::textsFit_data()
+void TestSkinnedWindows::textsFit_data()
 {
     addWindowRows();
 }
 
 // At any scale every caption and text of the window shows whole: nothing is cut off or elided.
-void TestSkin::textsFit()
+void TestSkinnedWindows::textsFit()
 {
     QFETCH(QString, which);
     QWidget* window = showActive(which);
@@ -437,5 +341,5 @@ void TestSkin::textsFit()
     QVERIFY(checked >= 5);
 }
 
-QTEST_MAIN(TestSkin)
-#include "tst_skin.moc"
+QTEST_MAIN(TestSkinnedWindows)
+#include "tst_skinnedwindows.moc"

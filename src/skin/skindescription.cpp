@@ -1,5 +1,5 @@
 // What a stored skin says about itself: its name, and which image draws which part.
-#include "app/skindescription.h"
+#include "skin/skindescription.h"
 
 #include "common/usererror.h"
 

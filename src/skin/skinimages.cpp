@@ -1,8 +1,8 @@
 // The pictures of a stored skin, read and checked once when the skin is first applied.
-#include "app/skinimages.h"
+#include "skin/skinimages.h"
 
-#include "app/skindescription.h"
 #include "common/usererror.h"
+#include "skin/skindescription.h"
 
 #include <QFile>
 #include <QImage>
