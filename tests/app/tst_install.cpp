@@ -1,4 +1,6 @@
 // The program installed like a desktop program: cmake --install into a temporary root, the menu entry, the icons, the .deb.
+#include "support/testmain.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -147,5 +149,5 @@ void TestInstall::packageControl()
     QCOMPARE(info.output.trimmed(), value);
 }
 
-QTEST_GUILESS_MAIN(TestInstall)
+LRC_TEST_GUILESS_MAIN(TestInstall)
 #include "tst_install.moc"

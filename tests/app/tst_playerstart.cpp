@@ -8,6 +8,7 @@
 #include "scriptedprompts.h"
 #include "skin/skinlabel.h"
 #include "support/mediafixtures.h"
+#include "support/testmain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,7 +16,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <clocale>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -35,7 +35,6 @@ private:
 
 void TestPlayerStart::initTestCase()
 {
-    std::setlocale(LC_NUMERIC, "C");
     song_ = fixtures_.withId3v2Title(u"早 选.mp3"_s, u"早选的歌"_s, MediaFixtures::TextEncoding::Utf16, 4);
     QVERIFY2(!song_.isEmpty(), qPrintable(fixtures_.error()));
 }
@@ -84,11 +83,6 @@ void TestPlayerStart::playerThatCannotStartIsReportedAndEndsTheProgram()
     QVERIFY_THROWS_EXCEPTION(UserError, form->mp3->controls());
 }
 
-int main(int argc, char* argv[])
-{
-    QApplication app(argc, argv);
-    TestPlayerStart test;
-    return QTest::qExec(&test, argc, argv);
-}
+LRC_TEST_MAIN(TestPlayerStart)
 
 #include "tst_playerstart.moc"

@@ -7,6 +7,7 @@
 #include "skin/captionbutton.h"
 #include "skin/skin.h"
 #include "skin/skinstyle.h"
+#include "support/testmain.h"
 
 #include <QGlyphRun>
 #include <QGroupBox>
@@ -23,15 +24,12 @@
 #include <QTextLayout>
 #include <QWindow>
 
-#include <clocale>
-
 using namespace Qt::StringLiterals;
 
 class TestSkinnedWindows : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void cleanup();
     void appliedAtLoad_data();
     void appliedAtLoad();
@@ -120,11 +118,6 @@ QStringList hanFaces(const QLabel* label)
 }
 
 } // namespace
-
-void TestSkinnedWindows::initTestCase()
-{
-    std::setlocale(LC_NUMERIC, "C");
-}
 
 void TestSkinnedWindows::cleanup()
 {
@@ -341,5 +334,5 @@ void TestSkinnedWindows::textsFit()
     QVERIFY(checked >= 5);
 }
 
-QTEST_MAIN(TestSkinnedWindows)
+LRC_TEST_MAIN(TestSkinnedWindows)
 #include "tst_skinnedwindows.moc"

@@ -2,6 +2,7 @@
 #include "common/usererror.h"
 #include "lyrics/lrcfile.h"
 #include "lyrics/systemerrorreason.h"
+#include "support/testmain.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -293,5 +294,5 @@ void TestLrcWrite::failsInARestrictedChild()
     QCOMPARE(treeOf(folder), QStringList{u"song.lrc"_s});
 }
 
-QTEST_GUILESS_MAIN(TestLrcWrite)
+LRC_TEST_GUILESS_MAIN(TestLrcWrite)
 #include "tst_lrcwrite.moc"

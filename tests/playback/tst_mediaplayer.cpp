@@ -4,7 +4,7 @@
 #include "playback/mediaplayer.h"
 #include "playback/titlerepair.h"
 #include "support/mediafixtures.h"
-#include "support/numericlocale.h"
+#include "support/testmain.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -74,7 +74,6 @@ private:
 
 void TestMediaPlayer::initTestCase()
 {
-    useCNumericLocale();
     m_song = m_fixtures.withId3v2Title(u"三十 秒.mp3"_s, u"测试歌曲"_s, Encoding::Utf16, 30);
     QVERIFY2(!m_song.isEmpty(), qPrintable(m_fixtures.error()));
 }
@@ -322,5 +321,5 @@ void TestMediaPlayer::volume()
     QCOMPARE(m_player->settings().volume(), expected);
 }
 
-QTEST_MAIN(TestMediaPlayer)
+LRC_TEST_MAIN(TestMediaPlayer)
 #include "tst_mediaplayer.moc"

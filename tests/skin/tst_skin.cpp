@@ -2,6 +2,7 @@
 #include "skin/skin.h"
 #include "skin/skindescription.h"
 #include "skin/skinimages.h"
+#include "support/testmain.h"
 
 #include <QDir>
 #include <QPointer>
@@ -123,5 +124,5 @@ void TestSkin::statesLookDifferent()
         QVERIFY2(shots.indexOf(shots[i]) == i, qPrintable(states[i] + u" as "_s + states[shots.indexOf(shots[i])]));
 }
 
-QTEST_MAIN(TestSkin)
+LRC_TEST_MAIN(TestSkin)
 #include "tst_skin.moc"
