@@ -57,7 +57,8 @@ const QStringList kTitleFontFamilies = {u"微软雅黑"_s, u"Microsoft YaHei"_s,
                                         u"WenQuanYi Micro Hei"_s};
 
 // Tab runs through the grid row by row, time 1, time 2, lyric, so what is typed after a Tab lands
-// in the box to its right; the controls whose places the grid's run now takes follow it.
+// in the box to its right; the controls designed with tab positions among the grid's (Command1,
+// the hidden box, the player) follow it.
 constexpr int kFirstGridTabIndex = 1;
 constexpr int kCommand1TabIndex = kFirstGridTabIndex + kGridBoxes;
 constexpr int kHiddenBoxTabIndex = kCommand1TabIndex + 1;

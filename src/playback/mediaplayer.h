@@ -1,4 +1,4 @@
-// The embedded media player `mp3`: libmpv behind the interface of the player control it replaces.
+// The embedded media player `mp3`: libmpv behind the interface of a media player control.
 #pragma once
 
 #include "lyrics/lyrictimeline.h"
