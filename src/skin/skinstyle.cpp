@@ -80,11 +80,6 @@ void SkinStyle::fillPaper(QPainter* painter, const QRect& rect, bool active) con
     painter->fillRect(rect, QBrush(active ? images_.paperActive() : images_.paper()));
 }
 
-QPalette SkinStyle::standardPalette() const
-{
-    return palette_;
-}
-
 void SkinStyle::polish(QWidget* widget)
 {
     QProxyStyle::polish(widget);

@@ -30,7 +30,6 @@ public:
     // Covers rect with paper; the active sheet is the warmer one of the active window's caption.
     void fillPaper(QPainter* painter, const QRect& rect, bool active) const;
 
-    QPalette standardPalette() const override;
     void polish(QWidget* widget) override;
     using QProxyStyle::polish;
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override;
