@@ -1,7 +1,7 @@
 # Installs the program like any desktop program (binary, menu entry, themed icon) and packs it as a .deb.
 include(GNUInstallDirs)
 
-set(LRC_ICON_BITMAP ${CMAKE_SOURCE_DIR}/src/app/skin/icon-main.bmp)
+set(LRC_ICON_BITMAP ${CMAKE_SOURCE_DIR}/src/app/icons/icon-main.bmp)
 # The bitmap is 32 × 32; the larger sizes double its pixels, for menus and docks that show big icons.
 set(LRC_ICON_SIZES 32 64 128)
 

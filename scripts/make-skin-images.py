@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the images of the Paper-2 skin and the two window icons into src/app/skin/.
+"""Draws the images of the Paper-2 skin into src/skin/paper-2/ and the two window icons into src/app/icons/.
 
 Everything is computed here from a fixed seed, so running it again gives the same bytes;
 the results are committed and compiled into the program, this script is not run by the build
@@ -12,7 +12,9 @@ import random
 import struct
 import sys
 
-OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src", "app", "skin")
+SRC = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src")
+SKIN_OUT = os.path.join(SRC, "skin", "paper-2")
+ICON_OUT = os.path.join(SRC, "app", "icons")
 
 PAPER = (243, 234, 214)          # the sheet the windows are drawn on
 PAPER_ACTIVE = (236, 219, 181)   # warmer: the active caption bar and lit-up controls
@@ -272,14 +274,15 @@ def write_tga(path, canvas):
 
 
 def main():
-    os.makedirs(OUT, exist_ok=True)
+    os.makedirs(SKIN_OUT, exist_ok=True)
+    os.makedirs(ICON_OUT, exist_ok=True)
     shading = paper_shading(seed=2)
-    write_bmp(os.path.join(OUT, "paper.bmp"), paper(PAPER, shading))
-    write_bmp(os.path.join(OUT, "paper-active.bmp"), paper(PAPER_ACTIVE, shading))
-    write_tga(os.path.join(OUT, "checkboxes.tga"), indicator_strip(3, draw_checkbox))
-    write_tga(os.path.join(OUT, "radiobuttons.tga"), indicator_strip(2, draw_radio))
-    write_bmp(os.path.join(OUT, "icon-main.bmp"), main_icon().pixels)
-    write_bmp(os.path.join(OUT, "icon-about.bmp"), about_icon().pixels)
+    write_bmp(os.path.join(SKIN_OUT, "paper.bmp"), paper(PAPER, shading))
+    write_bmp(os.path.join(SKIN_OUT, "paper-active.bmp"), paper(PAPER_ACTIVE, shading))
+    write_tga(os.path.join(SKIN_OUT, "checkboxes.tga"), indicator_strip(3, draw_checkbox))
+    write_tga(os.path.join(SKIN_OUT, "radiobuttons.tga"), indicator_strip(2, draw_radio))
+    write_bmp(os.path.join(ICON_OUT, "icon-main.bmp"), main_icon().pixels)
+    write_bmp(os.path.join(ICON_OUT, "icon-about.bmp"), about_icon().pixels)
     return 0
 
 

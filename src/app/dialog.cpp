@@ -1,12 +1,12 @@
 // The About dialog: who made the program and how to reach them.
 #include "app/dialog.h"
 
-#include "app/skin.h"
-#include "app/skinlabel.h"
 #include "app/twips.h"
 #include "app/weblinks.h"
 #include "app/windowcentring.h"
 #include "app/windowicons.h"
+#include "skin/skin.h"
+#include "skin/skinlabel.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>

@@ -4,8 +4,6 @@
 #include "app/commondialog.h"
 #include "app/dialog.h"
 #include "app/sheetbox.h"
-#include "app/skin.h"
-#include "app/skinlabel.h"
 #include "app/twips.h"
 #include "app/userprompts.h"
 #include "app/weblinks.h"
@@ -20,6 +18,8 @@
 #include "playback/playermedia.h"
 #include "playback/playersettings.h"
 #include "playback/positionreadout.h"
+#include "skin/skin.h"
+#include "skin/skinlabel.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -57,7 +57,8 @@ const QStringList kTitleFontFamilies = {u"微软雅黑"_s, u"Microsoft YaHei"_s,
                                         u"WenQuanYi Micro Hei"_s};
 
 // Tab runs through the grid row by row, time 1, time 2, lyric, so what is typed after a Tab lands
-// in the box to its right; the controls whose places the grid's run now takes follow it.
+// in the box to its right; the controls designed with tab positions among the grid's (Command1,
+// the hidden box, the player) follow it.
 constexpr int kFirstGridTabIndex = 1;
 constexpr int kCommand1TabIndex = kFirstGridTabIndex + kGridBoxes;
 constexpr int kHiddenBoxTabIndex = kCommand1TabIndex + 1;

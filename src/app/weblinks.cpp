@@ -1,9 +1,9 @@
 // The maker's web page, opened from the Help menu and from 反馈BUG.
 #include "app/weblinks.h"
 
-#include <QDesktopServices>
+#include "common/usererror.h"
 
-#include <stdexcept>
+#include <QDesktopServices>
 
 using namespace Qt::StringLiterals;
 
@@ -20,7 +20,6 @@ void openMakerPage(QWidget* /*parent*/)
     // browser does afterwards is not reported back.
     if (QDesktopServices::openUrl(makerPageUrl()))
         return;
-    throw std::runtime_error(u"无法打开网页 %1 ：没有找到可以打开网页的浏览器。可以复制这个地址，在浏览器中打开。"_s
-                                 .arg(makerPageUrl().toString())
-                                 .toStdString());
+    throw UserError(u"无法打开网页 %1 ：没有找到可以打开网页的浏览器。可以复制这个地址，在浏览器中打开。"_s
+                        .arg(makerPageUrl().toString()));
 }

@@ -8,6 +8,6 @@ class QWidget;
 // The one address both web commands open.
 QUrl makerPageUrl();
 
-// Hands the address to the desktop's web browser. Throws std::runtime_error, with the address in
+// Hands the address to the desktop's web browser. Throws UserError, with the address in
 // its message so the user can copy it, when no browser could be started.
 void openMakerPage(QWidget* parent);

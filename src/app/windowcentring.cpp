@@ -1,4 +1,4 @@
-// Places a window in the middle of the screen, computed in twips as the program always has.
+// Places a window in the middle of the screen, worked out in twips as the window layouts are.
 #include "app/windowcentring.h"
 
 #include "app/twips.h"

@@ -23,11 +23,11 @@
 // - A lone surrogate has no encoding anywhere; it is written as U+FFFD's GB18030 bytes
 //   84 31 A4 37, so the reader sees that something was there.
 //
-// Throws std::runtime_error only if glibc lacks its CP936/GB18030 modules.
+// Throws UserError only if glibc lacks its CP936/GB18030 modules.
 QByteArray encodeCodePage936(const QString& text);
 
 // Strict GB18030: nullopt for any byte sequence GB18030 does not define, including one cut off
 // at the end. The single exception is the byte 0x80, read as "€" as Windows and web browsers
 // read it, so that every file encodeCodePage936 makes from ordinary text reads back.
-// Throws std::runtime_error only if glibc lacks its GB18030 module.
+// Throws UserError only if glibc lacks its GB18030 module.
 std::optional<QString> decodeGb18030(const QByteArray& bytes);

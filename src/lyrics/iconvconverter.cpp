@@ -1,9 +1,13 @@
 // A glibc iconv conversion that closes itself, for the code page 936 / GB18030 codec.
 #include "lyrics/iconvconverter.h"
 
+#include "common/usererror.h"
+
+#include <QString>
+
 #include <cerrno>
-#include <stdexcept>
-#include <string>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
@@ -12,10 +16,9 @@ const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
 IconvConverter::IconvConverter(const char* toCode, const char* fromCode)
     : m_descriptor(iconv_open(toCode, fromCode))
 {
-    if (m_descriptor == kNoDescriptor) {
-        throw std::runtime_error(std::string("系统的 iconv 不支持从 ") + fromCode + " 到 " + toCode
-                                 + " 的转换");
-    }
+    if (m_descriptor == kNoDescriptor)
+        throw UserError(
+            u"系统的 iconv 不支持从 %1 到 %2 的转换"_s.arg(QString::fromLatin1(fromCode), QString::fromLatin1(toCode)));
 }
 
 IconvConverter::~IconvConverter()

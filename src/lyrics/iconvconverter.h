@@ -8,7 +8,7 @@
 class IconvConverter
 {
 public:
-    // Throws std::runtime_error when glibc has no such conversion (missing gconv modules).
+    // Throws UserError when glibc has no such conversion (missing gconv modules).
     IconvConverter(const char* toCode, const char* fromCode);
     ~IconvConverter();
     IconvConverter(const IconvConverter&) = delete;

@@ -1,8 +1,8 @@
 // The LRC file: the cleaned sheet as code page 936 bytes, and their atomic write to disk.
 #include "lyrics/lrcfile.h"
 
+#include "common/usererror.h"
 #include "lyrics/gbkcodec.h"
-#include "lyrics/lrcwriteerror.h"
 #include "lyrics/systemerrorreason.h"
 
 #include <QFileInfo>
@@ -55,6 +55,11 @@ QString missingFolderReason(const QString& folder)
     return u"文件夹“%1”不存在"_s.arg(folder);
 }
 
+UserError writeError(const QString& path, const QString& reason)
+{
+    return UserError(u"无法写入文件“%1”：%2"_s.arg(path, reason));
+}
+
 // A reason found by looking at the path says more than the system's error code: which folder is
 // missing or may not be written into.
 QString failureReason(const QString& path, int error)
@@ -83,7 +88,7 @@ void refuseNonRegularFile(const QString& path)
 {
     const QFileInfo target(path);
     if (target.exists() && !target.isFile())
-        throw LrcWriteError(u"“%1”不是普通文件，无法写入。"_s.arg(path));
+        throw UserError(u"“%1”不是普通文件，无法写入。"_s.arg(path));
 }
 
 // QSaveFile copies the old file's permissions, but through QFileInfo, whose "user" flags say what
@@ -113,15 +118,15 @@ QByteArray lrcFileBytes(const QString& sheet)
 void writeLrcFile(const QString& path, const QByteArray& bytes)
 {
     if (path.isEmpty())
-        throw LrcWriteError(path, u"没有给出文件名"_s);
+        throw writeError(path, u"没有给出文件名"_s);
     refuseNonRegularFile(path);
     QSaveFile file(path);
     // Writing in place when the folder takes no new file would truncate the old file first.
     file.setDirectWriteFallback(false);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly))
-        throw LrcWriteError(path, failureReason(path, errno));
+        throw writeError(path, failureReason(path, errno));
     keepPermissions(path, file);
     if (!writeAll(file, bytes))
-        throw LrcWriteError(path, writeFailureReason(errno));
+        throw writeError(path, writeFailureReason(errno));
 }

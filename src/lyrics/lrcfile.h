@@ -11,6 +11,6 @@ QByteArray lrcFileBytes(const QString& sheet);
 
 // Writes bytes to path through QSaveFile, so an existing file is replaced only once the new
 // content is complete, and keeps its permissions. The path is used as given (no extension is
-// added). Throws LrcWriteError, naming the path and the reason in Chinese, when it cannot be
+// added). Throws UserError, naming the path and the reason in Chinese, when it cannot be
 // written or is something other than a regular file; the old file is then untouched.
 void writeLrcFile(const QString& path, const QByteArray& bytes);

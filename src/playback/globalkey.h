@@ -14,7 +14,7 @@ class GlobalKey : public QObject {
     Q_OBJECT
 
 public:
-    // Ways to learn the key's state, best first. The program takes the best that
+    // Ways to see the key's presses, best first. The program takes the best that
     // works; a lesser one can be asked for to measure or test it.
     enum class Source {
         Best,               // GetAsyncKeyState on Windows, XInput2 raw key events on X
@@ -35,7 +35,7 @@ public:
     // many came between two calls; a key held down is one press, whatever its repeats do.
     // Cheap when nothing was pressed, for a timer that fires every millisecond.
     bool takePress();
-    // Which way the state is obtained, in words for the README and diagnostics.
+    // Which way the presses are seen, in words for the README and diagnostics.
     QString mechanism() const;
 
 private:

@@ -38,7 +38,7 @@ GlobalKeyX11* GlobalKeyX11::open(Qt::Key key, bool rawEventsWanted, QObject* par
         : u"XQueryKeymap on each call, %1 (%2)"_s.arg(where, fallback);
     if (!watch->m_keyCode)
         watch->m_mechanism += u"; the key has no key code there and never reads as down"_s;
-    // The state before the first event, so a key held at start reads as down.
+    // The state before the first event, so that a key held at start is not taken for a press.
     watch->m_down = watch->keymapSaysDown();
     return watch;
 }

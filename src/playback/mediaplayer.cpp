@@ -1,4 +1,4 @@
-// The embedded media player `mp3`: libmpv behind the interface of the player control it replaces.
+// The embedded media player `mp3`: libmpv behind the interface of a media player control.
 #include "playback/mediaplayer.h"
 
 #include "playback/mpvsession.h"
@@ -175,8 +175,8 @@ void MediaPlayer::updateFrameClock()
     }
 }
 
-// Worked out once per media rather than on every paint: it decodes the tags, and a paint
-// handler must not throw.
+// Worked out when the player's state changes rather than on every paint: it decodes the tags,
+// and a paint handler must not throw.
 void MediaPlayer::rememberTitle()
 {
     try {
@@ -266,8 +266,8 @@ QMenu* MediaPlayer::createContextMenu()
     return menu;
 }
 
-// The player's own menu shows no error boxes, like the control it replaces with its error
-// dialogs switched off; the program's own buttons report errors.
+// The player's own menu shows no error boxes: the player's error dialogs are off, and the
+// program's own buttons are what report errors.
 void MediaPlayer::runFromMenu(void (PlayerControls::*operation)())
 {
     try {

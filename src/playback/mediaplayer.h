@@ -1,4 +1,4 @@
-// The embedded media player `mp3`: libmpv behind the interface of the player control it replaces.
+// The embedded media player `mp3`: libmpv behind the interface of a media player control.
 #pragma once
 
 #include "lyrics/lyrictimeline.h"
@@ -36,9 +36,9 @@ public:
     // Whether libmpv runs.
     bool isStarted() const;
 
-    // These wait for libmpv to start, and throw PlayerError when it cannot (see startFailed()).
+    // These wait for libmpv to start, and throw UserError when it cannot (see startFailed()).
     // Loads the file and, with autoStart, plays it; returns once it plays or has failed.
-    // A file that cannot be opened throws PlayerError, and so does play() afterwards.
+    // A file that cannot be opened throws UserError, and so does play() afterwards.
     // "" unloads the media.
     void setURL(const QString& path);
 

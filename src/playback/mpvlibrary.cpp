@@ -1,7 +1,7 @@
 // The functions of libmpv the player calls, looked up in the library while the program runs.
 #include "playback/mpvlibrary.h"
 
-#include "playback/playererror.h"
+#include "common/usererror.h"
 
 #include <dlfcn.h>
 
@@ -14,7 +14,7 @@ void resolve(void* library, const QString& fileName, const char* name, Function&
 {
     function = reinterpret_cast<Function>(dlsym(library, name));
     if (!function)
-        throw PlayerError(u"无法启动播放器：播放器库“%1”中没有函数“%2”"_s.arg(fileName, QString::fromUtf8(name)));
+        throw UserError(u"无法启动播放器：播放器库“%1”中没有函数“%2”"_s.arg(fileName, QString::fromUtf8(name)));
 }
 
 } // namespace
@@ -30,7 +30,7 @@ MpvLibrary::MpvLibrary(const QString& fileName)
     // second player finds the library already there.
     void* library = dlopen(fileName.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
     if (!library)
-        throw PlayerError(u"无法启动播放器：无法载入播放器库“%1”：%2"_s.arg(fileName, QString::fromLocal8Bit(dlerror())));
+        throw UserError(u"无法启动播放器：无法载入播放器库“%1”：%2"_s.arg(fileName, QString::fromLocal8Bit(dlerror())));
     resolve(library, fileName, "mpv_create", create);
     resolve(library, fileName, "mpv_initialize", initialize);
     resolve(library, fileName, "mpv_terminate_destroy", terminate_destroy);

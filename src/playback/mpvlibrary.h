@@ -13,7 +13,7 @@ public:
     static QString defaultFileName();
 
     // Loads the library and looks up every function below; may run on any thread. A library
-    // that cannot be loaded, or lacks one of them, throws PlayerError.
+    // that cannot be loaded, or lacks one of them, throws UserError.
     explicit MpvLibrary(const QString& fileName);
 
     // Named as in <mpv/client.h> without the "mpv_" in front: mpv.create() calls mpv_create().

@@ -1,7 +1,7 @@
 // The one libmpv instance of a player, driven from the GUI thread: loading, pausing, seeking, reading.
 #include "playback/mpvsession.h"
 
-#include "playback/playererror.h"
+#include "common/usererror.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
@@ -79,7 +79,7 @@ MpvSession::MpvSession(const MpvLibrary& mpv, QObject* parent)
     const char* numeric = std::setlocale(LC_NUMERIC, nullptr);
     m_handle = m_mpv.create();
     if (!m_handle)
-        throw PlayerError(u"无法启动播放器：数字格式区域设置（LC_NUMERIC）是“%1”，必须是“C”"_s.arg(
+        throw UserError(u"无法启动播放器：数字格式区域设置（LC_NUMERIC）是“%1”，必须是“C”"_s.arg(
             QString::fromUtf8(numeric ? numeric : "")));
     const std::pair<const char*, const char*> options[] = {
         {"vo", "null"}, {"vid", "no"}, {"audio-display", "no"}, {"idle", "yes"},
@@ -101,7 +101,7 @@ MpvSession::MpvSession(const MpvLibrary& mpv, QObject* parent)
     if (const int error = m_mpv.initialize(m_handle); error < 0) {
         m_mpv.terminate_destroy(m_handle);
         m_handle = nullptr;
-        throw PlayerError(u"无法启动播放器：%1"_s.arg(QString::fromUtf8(m_mpv.error_string(error))));
+        throw UserError(u"无法启动播放器：%1"_s.arg(QString::fromUtf8(m_mpv.error_string(error))));
     }
     m_mpv.observe_property(m_handle, kPause, "pause", MPV_FORMAT_FLAG);
     m_mpv.observe_property(m_handle, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
@@ -137,7 +137,7 @@ void MpvSession::load(const QString& address, bool paused)
             fail(u"打开文件超时"_s);
     }
     if (m_media == Media::Failed)
-        throw PlayerError(m_failure);
+        throw UserError(m_failure);
     if (!paused)
         setPaused(false);
 }

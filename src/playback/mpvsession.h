@@ -22,7 +22,7 @@ class MpvSession : public QObject
 public:
     enum class Media { None, Loading, Ready, Failed };
 
-    // Throws PlayerError when libmpv cannot start (e.g. LC_NUMERIC is not "C").
+    // Throws UserError when libmpv cannot start (e.g. LC_NUMERIC is not "C").
     explicit MpvSession(const MpvLibrary& mpv, QObject* parent = nullptr);
     // Halts playback at once, then shuts libmpv down.
     ~MpvSession() override;
@@ -31,7 +31,7 @@ public:
     void setAudioDriver(const QString& driver);
 
     // Loads a local file and returns once it plays (or sits paused) or has failed;
-    // a failure is remembered (see failure()) and thrown as PlayerError.
+    // a failure is remembered (see failure()) and thrown as UserError.
     void load(const QString& path, bool paused);
     // Unloads the media; afterwards there is no media.
     void unload();

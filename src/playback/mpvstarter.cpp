@@ -2,8 +2,8 @@
 // thread once the first frame is on the screen, and the session made on this thread when it is there.
 #include "playback/mpvstarter.h"
 
+#include "common/usererror.h"
 #include "playback/mpvsession.h"
-#include "playback/playererror.h"
 
 #include <QMetaObject>
 
@@ -79,7 +79,7 @@ MpvSession& MpvStarter::start()
     if (m_library && m_error.isEmpty()) {
         try {
             m_session = std::make_unique<MpvSession>(*m_library);
-        } catch (const PlayerError& error) {
+        } catch (const UserError& error) {
             m_error = error.message();
         }
     }
@@ -88,7 +88,7 @@ MpvSession& MpvStarter::start()
             m_failureReported = true;
             QMetaObject::invokeMethod(this, [this] { Q_EMIT failed(m_error); }, Qt::QueuedConnection);
         }
-        throw PlayerError(m_error);
+        throw UserError(m_error);
     }
     Q_EMIT started();
     return *m_session;

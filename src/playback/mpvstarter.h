@@ -32,7 +32,7 @@ public:
     // The running session, or nullptr while there is none.
     MpvSession* session() const { return m_session.get(); }
     // The running session, started here and now if need be: the library is loaded on this thread
-    // if loading has not begun, or waited for if the worker is still at it. Throws PlayerError
+    // if loading has not begun, or waited for if the worker is still at it. Throws UserError
     // when libmpv cannot start, the same every time.
     MpvSession& start();
 

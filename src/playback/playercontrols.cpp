@@ -1,8 +1,8 @@
 // The player's transport: play, pause, stop and the play position, as the program uses them.
 #include "playback/playercontrols.h"
 
+#include "common/usererror.h"
 #include "playback/mpvsession.h"
-#include "playback/playererror.h"
 
 PlayerControls::PlayerControls(MpvSession& session)
     : m_session(session)
@@ -47,5 +47,5 @@ void PlayerControls::setCurrentPosition(double seconds)
 void PlayerControls::throwIfFailed() const
 {
     if (m_session.media() == MpvSession::Media::Failed)
-        throw PlayerError(m_session.failure());
+        throw UserError(m_session.failure());
 }

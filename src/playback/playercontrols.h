@@ -9,7 +9,7 @@ public:
     explicit PlayerControls(MpvSession& session);
 
     // Starts or resumes; at the end of the media starts over. Nothing loaded: does nothing.
-    // Throws PlayerError when the media could not be opened.
+    // Throws UserError when the media could not be opened.
     void play();
     // Halts and keeps the position; returns once the position reads where playback halted.
     void pause();
@@ -19,7 +19,7 @@ public:
     // Seconds from the start of the media; 0.0 when nothing is loaded.
     double currentPosition() const;
     // Below 0 goes to the start, beyond the end to the end; exact; returns once applied.
-    // Throws PlayerError when the media could not be opened.
+    // Throws UserError when the media could not be opened.
     void setCurrentPosition(double seconds);
 
 private:

@@ -1,4 +1,4 @@
-// The player's own display (mpv draws nothing here): title, state, position, length, progress.
+// The player's own display (mpv draws nothing here): title, state, position, length, progress, lyric lines.
 #include "playback/playerdisplay.h"
 
 #include <QColor>

@@ -1,8 +1,8 @@
 // The current media's information: its title, as the program shows it after loading.
 #include "playback/playermedia.h"
 
+#include "common/usererror.h"
 #include "playback/mpvsession.h"
-#include "playback/playererror.h"
 #include "playback/titlerepair.h"
 
 #include <QFileInfo>
@@ -18,7 +18,7 @@ QString PlayerMedia::getItemInfo(const QString& attribute) const
 {
     const MpvSession::Media media = m_session.media();
     if (media != MpvSession::Media::Ready && media != MpvSession::Media::Failed)
-        throw PlayerError(u"无法读取媒体信息“%1”：播放器中没有媒体"_s.arg(attribute));
+        throw UserError(u"无法读取媒体信息“%1”：播放器中没有媒体"_s.arg(attribute));
     if (attribute.compare(u"Title"_s, Qt::CaseInsensitive) == 0)
         return title();
     return {};

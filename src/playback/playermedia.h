@@ -12,7 +12,7 @@ public:
 
     // "Title": the title tag (GBK titles repaired), or the file's name without its extension, also
     // for a file that cannot be played; as one line, cut to kMaxTitleLength.
-    // Any other attribute: "". Throws PlayerError when no media is loaded.
+    // Any other attribute: "". Throws UserError when no media is loaded.
     QString getItemInfo(const QString& attribute) const;
     // The media's length in seconds; 0.0 when nothing is loaded.
     double duration() const;

@@ -6,6 +6,7 @@
 #include "playback/playercontrols.h"
 #include "scriptedprompts.h"
 #include "support/mediafixtures.h"
+#include "support/testmain.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -16,7 +17,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <clocale>
 #include <functional>
 
 using namespace Qt::StringLiterals;
@@ -68,7 +68,6 @@ private:
 // test that uses it (the song's name would change a label).
 void TestAccessibility::initTestCase()
 {
-    std::setlocale(LC_NUMERIC, "C");
     form_ = new Form1(prompts_);
     form_->mp3->setAudioDriver(u"null"_s);
     form_->show();
@@ -173,11 +172,6 @@ void TestAccessibility::messageBoxesAreAlerts()
              (QStringList{alert, u"错误"_s, u"生成LRC歌词文件失败。"_s, u"磁盘已满"_s}));
 }
 
-int main(int argc, char* argv[])
-{
-    QApplication app(argc, argv);
-    TestAccessibility test;
-    return QTest::qExec(&test, argc, argv);
-}
+LRC_TEST_MAIN(TestAccessibility)
 
 #include "tst_accessibility.moc"

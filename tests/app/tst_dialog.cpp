@@ -2,9 +2,10 @@
 #include "app/dialog.h"
 #include "app/form1.h"
 #include "app/sheetbox.h"
-#include "app/skin.h"
-#include "app/skinlabel.h"
 #include "scriptedprompts.h"
+#include "skin/skin.h"
+#include "skin/skinlabel.h"
+#include "support/testmain.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -16,8 +17,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
-
-#include <clocale>
 
 using namespace Qt::StringLiterals;
 
@@ -35,6 +34,7 @@ class TestDialog : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase();
     void init();
     void cleanup();
     void layout_data();
@@ -52,6 +52,12 @@ private:
     ScriptedPrompts prompts_;
     QPointer<Form1> form_;
 };
+
+// The windows are closed and made anew between tests; the run must not end with them.
+void TestDialog::initTestCase()
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+}
 
 void TestDialog::init()
 {
@@ -232,13 +238,6 @@ void TestDialog::programRunsOnUntilTheDialogCloses()
     QTRY_VERIFY(dialog.isNull());
 }
 
-int main(int argc, char* argv[])
-{
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    app.setQuitOnLastWindowClosed(false);
-    TestDialog test;
-    return QTest::qExec(&test, argc, argv);
-}
+LRC_TEST_MAIN(TestDialog)
 
 #include "tst_dialog.moc"

@@ -1,6 +1,7 @@
 // The main window on a real X server: the keyboard's Tab through the grid, and the window manager's close.
 #include "app/form1.h"
 #include "scriptedprompts.h"
+#include "support/testmain.h"
 #include "support/xtestkeyboard.h"
 
 #include <QApplication>
@@ -52,6 +53,8 @@ void sendDeleteWindow(WId window)
 
 void TestForm1Desktop::initTestCase()
 {
+    // The window is closed and made anew between tests; the run must not end with it.
+    QApplication::setQuitOnLastWindowClosed(false);
     QVERIFY2(keyboard_.isOpen(), "needs an X server with XTEST");
 }
 
@@ -111,12 +114,6 @@ void TestForm1Desktop::windowManagerCloseAsksFirst()
         QVERIFY(form_->isVisible());
 }
 
-int main(int argc, char* argv[])
-{
-    QApplication app(argc, argv);
-    app.setQuitOnLastWindowClosed(false);
-    TestForm1Desktop test;
-    return QTest::qExec(&test, argc, argv);
-}
+LRC_TEST_MAIN(TestForm1Desktop)
 
 #include "tst_form1desktop.moc"

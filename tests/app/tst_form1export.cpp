@@ -3,6 +3,7 @@
 #include "app/form1.h"
 #include "app/sheetbox.h"
 #include "scriptedprompts.h"
+#include "support/testmain.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,8 +16,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <clocale>
 
 using namespace Qt::StringLiterals;
 
@@ -237,12 +236,6 @@ void TestForm1Export::realSaveBoxAndSuccessMessage()
     QCOMPARE(fileBytes(path), QByteArray("[00:03.00]\xd5\xe6\xb5\xc4\xb6\xd4\xbb\xb0\xbf\xf2\r\n\r\n"));
 }
 
-int main(int argc, char* argv[])
-{
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    TestForm1Export test;
-    return QTest::qExec(&test, argc, argv);
-}
+LRC_TEST_MAIN(TestForm1Export)
 
 #include "tst_form1export.moc"

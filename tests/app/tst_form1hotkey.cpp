@@ -3,6 +3,7 @@
 #include "app/form1.h"
 #include "playback/mediaplayer.h"
 #include "support/mediafixtures.h"
+#include "support/testmain.h"
 #include "support/xtestkeyboard.h"
 
 #include <QAction>
@@ -19,7 +20,6 @@
 
 #include <X11/keysym.h>
 
-#include <clocale>
 #include <functional>
 
 using namespace Qt::StringLiterals;
@@ -100,7 +100,6 @@ int closeShownBoxes()
 
 void TestForm1Hotkey::initTestCase()
 {
-    std::setlocale(LC_NUMERIC, "C");
     QVERIFY2(keyboard_.isOpen(), "needs an X server with XTEST");
     prompts_.song = fixtures_.tone(u"f9.mp3"_s, 30);
     QVERIFY2(!prompts_.song.isEmpty(), qPrintable(fixtures_.error()));
@@ -360,11 +359,6 @@ void TestForm1Hotkey::ctrlCInTheReadoutCopiesItsText()
     QCOMPARE(part, u"0:0"_s);
 }
 
-int main(int argc, char* argv[])
-{
-    QApplication app(argc, argv);
-    TestForm1Hotkey test;
-    return QTest::qExec(&test, argc, argv);
-}
+LRC_TEST_MAIN(TestForm1Hotkey)
 
 #include "tst_form1hotkey.moc"

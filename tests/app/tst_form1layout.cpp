@@ -4,6 +4,7 @@
 #include "app/windowcentring.h"
 #include "playback/mediaplayer.h"
 #include "scriptedprompts.h"
+#include "support/testmain.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -14,8 +15,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
-#include <clocale>
 
 using namespace Qt::StringLiterals;
 
@@ -282,12 +281,6 @@ void TestForm1Layout::exitClosesAndDestroysTheWindow()
     QVERIFY(prompts_.messages.isEmpty());
 }
 
-int main(int argc, char* argv[])
-{
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    TestForm1Layout test;
-    return QTest::qExec(&test, argc, argv);
-}
+LRC_TEST_MAIN(TestForm1Layout)
 
 #include "tst_form1layout.moc"

@@ -2,12 +2,13 @@
 // through the main window's handlers and the real player on MP3 files made for the test.
 #include "app/form1.h"
 #include "app/sheetbox.h"
-#include "app/skinlabel.h"
 #include "playback/mediaplayer.h"
 #include "playback/playerdisplay.h"
 #include "playback/positionreadout.h"
 #include "scriptedprompts.h"
+#include "skin/skinlabel.h"
 #include "support/mediafixtures.h"
+#include "support/testmain.h"
 
 #include <QAction>
 #include <QImage>
@@ -17,8 +18,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
-
-#include <clocale>
 
 using namespace Qt::StringLiterals;
 
@@ -58,7 +57,6 @@ private:
 
 void TestForm1Playback::initTestCase()
 {
-    std::setlocale(LC_NUMERIC, "C");
     song_ = fixtures_.withId3v2Title(u"歌 曲/第一 首.mp3"_s, u"测试歌曲"_s, MediaFixtures::TextEncoding::Utf16, 8);
     QVERIFY2(!song_.isEmpty(), qPrintable(fixtures_.error()));
 }
@@ -344,11 +342,6 @@ void TestForm1Playback::stripShowsTheSheetLineAfterSeeksAndEdits()
     QCOMPARE(stripShown(), stripExpected(LyricMoment{u"新的一句"_s, u""_s}));
 }
 
-int main(int argc, char* argv[])
-{
-    QApplication app(argc, argv);
-    TestForm1Playback test;
-    return QTest::qExec(&test, argc, argv);
-}
+LRC_TEST_MAIN(TestForm1Playback)
 
 #include "tst_form1playback.moc"

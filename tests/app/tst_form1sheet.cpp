@@ -3,6 +3,7 @@
 #include "app/form1.h"
 #include "app/sheetbox.h"
 #include "scriptedprompts.h"
+#include "support/testmain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,8 +15,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <clocale>
 
 using namespace Qt::StringLiterals;
 
@@ -265,12 +264,6 @@ void TestForm1Sheet::closeQuestionInTheRealBox()
     QTRY_VERIFY(form.isNull());
 }
 
-int main(int argc, char* argv[])
-{
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    TestForm1Sheet test;
-    return QTest::qExec(&test, argc, argv);
-}
+LRC_TEST_MAIN(TestForm1Sheet)
 
 #include "tst_form1sheet.moc"

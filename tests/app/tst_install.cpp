@@ -1,4 +1,6 @@
 // The program installed like a desktop program: cmake --install into a temporary root, the menu entry, the icons, the .deb.
+#include "support/testmain.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -103,7 +105,7 @@ void TestInstall::installedFiles()
     if (iconSize == 0)
         return;
     // The window's 32 × 32 bitmap, every pixel a square of equal pixels: nothing blurred.
-    const QImage bitmap(QStringLiteral(LRC_SOURCE_DIR) + u"/src/app/skin/icon-main.bmp"_s);
+    const QImage bitmap(QStringLiteral(LRC_SOURCE_DIR) + u"/src/app/icons/icon-main.bmp"_s);
     QCOMPARE(QImage(file.filePath()).convertToFormat(QImage::Format_RGB32),
              bitmap.scaled(iconSize, iconSize).convertToFormat(QImage::Format_RGB32));
 }
@@ -147,5 +149,5 @@ void TestInstall::packageControl()
     QCOMPARE(info.output.trimmed(), value);
 }
 
-QTEST_GUILESS_MAIN(TestInstall)
+LRC_TEST_GUILESS_MAIN(TestInstall)
 #include "tst_install.moc"

@@ -2,12 +2,13 @@
 // waits for it, and a player that cannot start is reported and ends the program. In a process of
 // its own, so that libmpv is not loaded yet when the first test begins.
 #include "app/form1.h"
-#include "app/skinlabel.h"
+#include "common/usererror.h"
 #include "playback/mediaplayer.h"
 #include "playback/playercontrols.h"
-#include "playback/playererror.h"
 #include "scriptedprompts.h"
+#include "skin/skinlabel.h"
 #include "support/mediafixtures.h"
+#include "support/testmain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,7 +16,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <clocale>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -35,7 +35,6 @@ private:
 
 void TestPlayerStart::initTestCase()
 {
-    std::setlocale(LC_NUMERIC, "C");
     song_ = fixtures_.withId3v2Title(u"早 选.mp3"_s, u"早选的歌"_s, MediaFixtures::TextEncoding::Utf16, 4);
     QVERIFY2(!song_.isEmpty(), qPrintable(fixtures_.error()));
 }
@@ -81,14 +80,9 @@ void TestPlayerStart::playerThatCannotStartIsReportedAndEndsTheProgram()
     QCOMPARE(prompts.errors[0].title, u"启动"_s);
     QVERIFY2(prompts.errors[0].text.startsWith(u"无法启动播放器：无法载入播放器库“libmpv-不存在.so.2”："_s),
              qPrintable(prompts.errors[0].text));
-    QVERIFY_THROWS_EXCEPTION(PlayerError, form->mp3->controls());
+    QVERIFY_THROWS_EXCEPTION(UserError, form->mp3->controls());
 }
 
-int main(int argc, char* argv[])
-{
-    QApplication app(argc, argv);
-    TestPlayerStart test;
-    return QTest::qExec(&test, argc, argv);
-}
+LRC_TEST_MAIN(TestPlayerStart)
 
 #include "tst_playerstart.moc"

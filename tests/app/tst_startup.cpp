@@ -1,4 +1,6 @@
 // Starting the program itself where it cannot show a window.
+#include "support/testmain.h"
+
 #include <QProcess>
 #include <QTest>
 
@@ -39,5 +41,5 @@ void TestStartup::withoutADisplayItSaysSoAndEnds()
              u" / xiaoyun-lrc needs a graphical desktop: no X11 or Wayland display was found.\n"_s);
 }
 
-QTEST_GUILESS_MAIN(TestStartup)
+LRC_TEST_GUILESS_MAIN(TestStartup)
 #include "tst_startup.moc"

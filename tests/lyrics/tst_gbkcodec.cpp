@@ -1,5 +1,6 @@
 // The file encoding: Windows' code page 936 bytes, GB18030 for what it lacks, and strict GB18030 reading.
 #include "lyrics/gbkcodec.h"
+#include "support/testmain.h"
 
 #include <QTest>
 
@@ -110,5 +111,5 @@ void TestGbkCodec::sameBytesInTheCLocale()
     QCOMPARE(text.value_or(QString()), u"第一句\U0001F600\u20AC"_s);
 }
 
-QTEST_GUILESS_MAIN(TestGbkCodec)
+LRC_TEST_GUILESS_MAIN(TestGbkCodec)
 #include "tst_gbkcodec.moc"

@@ -2,6 +2,7 @@
 #include "lyrics/gbkcodec.h"
 #include "lyrics/lrcfile.h"
 #include "lyrics/sheetcleaner.h"
+#include "support/testmain.h"
 
 #include <QTest>
 
@@ -106,5 +107,5 @@ void TestLrcFile::exportTwice()
     QCOMPARE(exportOf(afterFirst), secondFile);
 }
 
-QTEST_GUILESS_MAIN(TestLrcFile)
+LRC_TEST_GUILESS_MAIN(TestLrcFile)
 #include "tst_lrcfile.moc"

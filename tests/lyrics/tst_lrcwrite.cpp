@@ -1,7 +1,8 @@
 // Writing the LRC file to disk: exact bytes, atomic replacement, and clear errors that leave old files intact.
+#include "common/usererror.h"
 #include "lyrics/lrcfile.h"
-#include "lyrics/lrcwriteerror.h"
 #include "lyrics/systemerrorreason.h"
+#include "support/testmain.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -94,7 +95,7 @@ int writeInRestrictedChild(bool asNobody, const QString& path, const QByteArray&
             _exit(2);
         try {
             writeLrcFile(path, bytes);
-        } catch (const LrcWriteError& error) {
+        } catch (const UserError& error) {
             if (error.message() == message)
                 _exit(0);
             std::fprintf(stderr, "unexpected message: %s\n", error.what());
@@ -179,7 +180,7 @@ void TestLrcWrite::failsWithReason()
     try {
         writeLrcFile(target.replace(u"{dir}"_s, dir.path()), kNewContent);
         QFAIL("the write did not fail");
-    } catch (const LrcWriteError& error) {
+    } catch (const UserError& error) {
         QCOMPARE(error.message(), expectedMessage.replace(u"{dir}"_s, dir.path()));
     }
     QCOMPARE(treeOf(dir.path()), treeBefore);
@@ -226,7 +227,7 @@ void TestLrcWrite::refusesWhatIsNotARegularFile()
     try {
         writeLrcFile(path, kNewContent);
         QFAIL("the write did not fail");
-    } catch (const LrcWriteError& error) {
+    } catch (const UserError& error) {
         QCOMPARE(error.message(), u"“%1”不是普通文件，无法写入。"_s.arg(path));
     }
     struct stat after {};
@@ -293,5 +294,5 @@ void TestLrcWrite::failsInARestrictedChild()
     QCOMPARE(treeOf(folder), QStringList{u"song.lrc"_s});
 }
 
-QTEST_GUILESS_MAIN(TestLrcWrite)
+LRC_TEST_GUILESS_MAIN(TestLrcWrite)
 #include "tst_lrcwrite.moc"

@@ -1,5 +1,6 @@
 // Reading the sheet's time tags back: which line is current at a position, and which comes next.
 #include "lyrics/lyrictimeline.h"
+#include "support/testmain.h"
 
 #include <QTest>
 
@@ -73,5 +74,5 @@ void TestLyricTimeline::lineAt()
         QCOMPARE(moment->next, next);
 }
 
-QTEST_GUILESS_MAIN(TestLyricTimeline)
+LRC_TEST_GUILESS_MAIN(TestLyricTimeline)
 #include "tst_lyrictimeline.moc"

@@ -1,5 +1,6 @@
 // The lines a page commit appends to the sheet: seven rows, byte for byte, whatever the boxes hold.
 #include "lyrics/pagecommit.h"
+#include "support/testmain.h"
 
 #include <QTest>
 
@@ -109,5 +110,5 @@ void TestPageCommit::shortListCountsAsEmpty()
 #endif
 }
 
-QTEST_GUILESS_MAIN(TestPageCommit)
+LRC_TEST_GUILESS_MAIN(TestPageCommit)
 #include "tst_pagecommit.moc"

@@ -1,5 +1,6 @@
 // Removing the empty time tags: one left-to-right pass over the sheet that never rescans its output.
 #include "lyrics/sheetcleaner.h"
+#include "support/testmain.h"
 
 #include <QTest>
 
@@ -47,5 +48,5 @@ void TestSheetCleaner::removeEmptyTags()
     QCOMPARE(removedOneByOne, expected);
 }
 
-QTEST_GUILESS_MAIN(TestSheetCleaner)
+LRC_TEST_GUILESS_MAIN(TestSheetCleaner)
 #include "tst_sheetcleaner.moc"

@@ -1,5 +1,6 @@
 // Tests of GlobalKey: real key events through XTest on the test's own virtual X server.
 #include "playback/globalkey.h"
+#include "support/testmain.h"
 #include "support/xtestkeyboard.h"
 
 #include <QElapsedTimer>
@@ -176,5 +177,5 @@ void TestGlobalKey::focusElsewhere()
     }
 }
 
-QTEST_MAIN(TestGlobalKey)
+LRC_TEST_MAIN(TestGlobalKey)
 #include "tst_globalkey.moc"

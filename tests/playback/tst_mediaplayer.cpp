@@ -1,10 +1,10 @@
 // Tests of MediaPlayer on a real libmpv: loading (titles of every tag kind, broken files, no media)
 // and the transport (play, pause, stop, seeks and volume).
+#include "common/usererror.h"
 #include "playback/mediaplayer.h"
-#include "playback/playererror.h"
 #include "playback/titlerepair.h"
 #include "support/mediafixtures.h"
-#include "support/numericlocale.h"
+#include "support/testmain.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -74,7 +74,6 @@ private:
 
 void TestMediaPlayer::initTestCase()
 {
-    useCNumericLocale();
     m_song = m_fixtures.withId3v2Title(u"三十 秒.mp3"_s, u"测试歌曲"_s, Encoding::Utf16, 30);
     QVERIFY2(!m_song.isEmpty(), qPrintable(m_fixtures.error()));
 }
@@ -162,13 +161,13 @@ void TestMediaPlayer::brokenFiles()
     try {
         m_player->setURL(path);
         QFAIL("setURL accepted a broken file");
-    } catch (const PlayerError& error) {
+    } catch (const UserError& error) {
         QCOMPARE(error.message(), u"无法打开媒体文件“%1”：%2"_s.arg(path, reason));
     }
     QCOMPARE(m_player->URL(), path);
     QCOMPARE(m_player->controls().currentPosition(), 0.0);
-    QVERIFY_THROWS_EXCEPTION(PlayerError, m_player->controls().play());
-    QVERIFY_THROWS_EXCEPTION(PlayerError, m_player->controls().setCurrentPosition(1.0));
+    QVERIFY_THROWS_EXCEPTION(UserError, m_player->controls().play());
+    QVERIFY_THROWS_EXCEPTION(UserError, m_player->controls().setCurrentPosition(1.0));
     QCOMPARE(m_player->currentMedia().getItemInfo(u"Title"_s), QFileInfo(path).completeBaseName());
     m_player->controls().pause();
     m_player->controls().stop();
@@ -204,7 +203,7 @@ void TestMediaPlayer::noMedia()
     m_player->controls().setCurrentPosition(3.0);
     QCOMPARE(m_player->controls().currentPosition(), 0.0);
     QCOMPARE(m_player->currentMedia().duration(), 0.0);
-    QVERIFY_THROWS_EXCEPTION(PlayerError, m_player->currentMedia().getItemInfo(u"Title"_s));
+    QVERIFY_THROWS_EXCEPTION(UserError, m_player->currentMedia().getItemInfo(u"Title"_s));
     QCOMPARE(m_player->settings().volume(), 50);
     m_player->settings().setVolume(70);
     QCOMPARE(m_player->settings().volume(), 70);
@@ -322,5 +321,5 @@ void TestMediaPlayer::volume()
     QCOMPARE(m_player->settings().volume(), expected);
 }
 
-QTEST_MAIN(TestMediaPlayer)
+LRC_TEST_MAIN(TestMediaPlayer)
 #include "tst_mediaplayer.moc"

@@ -1,7 +1,7 @@
 // Tests of MediaPlayer as a widget: its context menu, its display and its repaints, its end.
 #include "playback/mediaplayer.h"
 #include "support/mediafixtures.h"
-#include "support/numericlocale.h"
+#include "support/testmain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -59,7 +59,6 @@ private:
 
 void TestMediaPlayerWidget::initTestCase()
 {
-    useCNumericLocale();
     m_song = m_fixtures.tone(u"song.mp3"_s, 20);
     QVERIFY2(!m_song.isEmpty(), qPrintable(m_fixtures.error()));
 }
@@ -209,5 +208,5 @@ void TestMediaPlayerWidget::destroyedWhilePlaying()
     QTRY_VERIFY(m_player->controls().currentPosition() > 0.1);
 }
 
-QTEST_MAIN(TestMediaPlayerWidget)
+LRC_TEST_MAIN(TestMediaPlayerWidget)
 #include "tst_mediaplayerwidget.moc"

@@ -1,5 +1,6 @@
 // Tests of the player's own display: the LRC-form clock and the painted progress bar.
 #include "playback/playerdisplay.h"
+#include "support/testmain.h"
 
 #include <QImage>
 #include <QPainter>
@@ -84,5 +85,5 @@ void TestPlayerDisplay::progress()
     QCOMPARE(image.pixelColor(200, 8), palette.color(QPalette::Base));
 }
 
-QTEST_MAIN(TestPlayerDisplay)
+LRC_TEST_MAIN(TestPlayerDisplay)
 #include "tst_playerdisplay.moc"

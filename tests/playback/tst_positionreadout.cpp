@@ -1,5 +1,6 @@
 // The pause readout: what the user copies into the time tags, so every digit matters.
 #include "playback/positionreadout.h"
+#include "support/testmain.h"
 
 #include <QTest>
 
@@ -66,5 +67,5 @@ void TestPositionReadout::positionText()
     QCOMPARE(::positionText(seconds), expected);
 }
 
-QTEST_APPLESS_MAIN(TestPositionReadout)
+LRC_TEST_GUILESS_MAIN(TestPositionReadout)
 #include "tst_positionreadout.moc"

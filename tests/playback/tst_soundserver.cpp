@@ -3,7 +3,7 @@
 // read again while paused is the one the pause gave.
 #include "playback/mediaplayer.h"
 #include "support/mediafixtures.h"
-#include "support/numericlocale.h"
+#include "support/testmain.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,7 +39,6 @@ private:
 
 void TestSoundServer::initTestCase()
 {
-    useCNumericLocale();
     const QString pulseaudio = QStandardPaths::findExecutable(u"pulseaudio"_s);
     QVERIFY2(!pulseaudio.isEmpty(), "pulseaudio was not found; install it (bash scripts/deps.sh --tests)");
     // The server and libmpv's client find each other, and nothing else, through these.
@@ -97,5 +96,5 @@ void TestSoundServer::pauseHoldsWhatWasHeard()
     QTRY_VERIFY(player.controls().currentPosition() > readout + 0.1);
 }
 
-QTEST_MAIN(TestSoundServer)
+LRC_TEST_MAIN(TestSoundServer)
 #include "tst_soundserver.moc"

@@ -1,5 +1,6 @@
 // Tests of repairTitle and decodeTagText: titles that came through as GBK bytes or Latin-1 mojibake.
 #include "playback/titlerepair.h"
+#include "support/testmain.h"
 
 #include <QTest>
 
@@ -89,5 +90,5 @@ void TestTitleRepair::singleLine()
     QCOMPARE(singleLineTitle(title), expected);
 }
 
-QTEST_GUILESS_MAIN(TestTitleRepair)
+LRC_TEST_GUILESS_MAIN(TestTitleRepair)
 #include "tst_titlerepair.moc"

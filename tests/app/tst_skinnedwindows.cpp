@@ -1,58 +1,42 @@
-// The paper skin: the stored skin, how both windows wear it, and what it draws.
-#include "app/captionbar.h"
-#include "app/captionbutton.h"
+// Both windows in the paper skin: how they wear it, what a user does with its caption bar, and what it draws.
 #include "app/dialog.h"
 #include "app/form1.h"
-#include "app/skin.h"
-#include "app/skindescription.h"
-#include "app/skinimages.h"
-#include "app/skinstyle.h"
-#include "app/tgaimage.h"
 #include "app/windowcentring.h"
 #include "scriptedprompts.h"
+#include "skin/captionbar.h"
+#include "skin/captionbutton.h"
+#include "skin/skin.h"
+#include "skin/skinstyle.h"
+#include "support/testmain.h"
 
-#include <QCheckBox>
-#include <QDir>
 #include <QGlyphRun>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QRawFont>
 #include <QScreen>
 #include <QStyleOption>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextLayout>
-#include <QVBoxLayout>
 #include <QWindow>
-
-#include <clocale>
-#include <stdexcept>
 
 using namespace Qt::StringLiterals;
 
-class TestSkin : public QObject
+class TestSkinnedWindows : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void cleanup();
-    void storedSkin();
-    void tgaPicture();
-    void brokenSkin_data();
-    void brokenSkin();
     void appliedAtLoad_data();
     void appliedAtLoad();
     void captionBar_data();
     void captionBar();
     void drawnOnPaper_data();
     void drawnOnPaper();
-    void statesLookDifferent_data();
-    void statesLookDifferent();
     void textsFit_data();
     void textsFit();
 
@@ -135,26 +119,21 @@ QStringList hanFaces(const QLabel* label)
 
 } // namespace
 
-void TestSkin::initTestCase()
-{
-    std::setlocale(LC_NUMERIC, "C");
-}
-
-void TestSkin::cleanup()
+void TestSkinnedWindows::cleanup()
 {
     for (const QPointer<QWidget>& window : std::as_const(windows_))
         delete window.data();
     windows_.clear();
 }
 
-QWidget* TestSkin::open(const QString& which)
+QWidget* TestSkinnedWindows::open(const QString& which)
 {
     QWidget* window = which == u"main"_s ? static_cast<QWidget*>(new Form1(prompts_)) : new Dialog;
     windows_ << window;
     return window;
 }
 
-QWidget* TestSkin::showActive(const QString& which)
+QWidget* TestSkinnedWindows::showActive(const QString& which)
 {
     QWidget* window = open(which);
     window->show();
@@ -164,75 +143,12 @@ QWidget* TestSkin::showActive(const QString& which)
     return window;
 }
 
-void TestSkin::storedSkin()
-{
-    const Skin skin;
-    QCOMPARE(skin.name(), u"Paper-2"_s);
-    QCOMPARE(skin.application(), u"Standard Skin"_s);
-    QCOMPARE(skin.author(), u""_s);
-    QCOMPARE(skin.description(), u""_s);
-    QCOMPARE(skin.hueShift(), 0);
-    QCOMPARE(skin.imageNames(),
-             (QStringList{u"paper.bmp"_s, u"paper-active.bmp"_s, u"checkboxes.tga"_s, u"radiobuttons.tga"_s}));
-}
-
-// The indicator pictures are TGA files stored from the bottom row up, with alpha.
-void TestSkin::tgaPicture()
-{
-    // Uncompressed true colour, 2 × 2, 32 bits, eight of them alpha, origin bottom left.
-    const QByteArray data = QByteArray::fromHex("000002" "0000000000" "00000000" "0200" "0200" "20" "08")
-        + QByteArray::fromHex("ff000080" "00ff0080" "0000ff80" "80808080"); // blue, green, red, grey
-    const QImage image = readTga(data);
-    QCOMPARE(image.size(), QSize(2, 2));
-    const QList<QRgb> pixels = {image.pixel(0, 0), image.pixel(1, 0), image.pixel(0, 1), image.pixel(1, 1)};
-    QCOMPARE(pixels, (QList<QRgb>{qRgba(0xff, 0, 0, 0x80), qRgba(0x80, 0x80, 0x80, 0x80), qRgba(0, 0, 0xff, 0x80),
-                                  qRgba(0, 0xff, 0, 0x80)}));
-}
-
-void TestSkin::brokenSkin_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("description with a misspelt key") << u"skin.ini"_s << QByteArray("Nmae=Paper-2\n")
-                                                     << u"皮肤描述第1行的键“Nmae”未知"_s;
-    QTest::newRow("picture cut off") << u"checkboxes.tga"_s << QByteArray(10, '\0')
-                                     << u"皮肤图像“checkboxes.tga”读取失败：TGA 文件头不完整：只有 10 字节"_s;
-}
-
-// A copy of the stored skin with one file spoilt: reading it stops with a message that names what is wrong.
-void TestSkin::brokenSkin()
-{
-    QFETCH(QString, file);
-    QFETCH(QByteArray, content);
-    QFETCH(QString, error);
-    const Skin registersTheResources;
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    for (const QString& name : QDir(u":/skin"_s).entryList(QDir::Files)) {
-        if (name != file)
-            QVERIFY(QFile::copy(u":/skin/"_s + name, folder.filePath(name)));
-    }
-    QFile spoilt(folder.filePath(file));
-    QVERIFY(spoilt.open(QIODevice::WriteOnly) && spoilt.write(content) == content.size());
-    spoilt.close();
-
-    QFile description(folder.filePath(u"skin.ini"_s));
-    QVERIFY(description.open(QIODevice::ReadOnly));
-    try {
-        const SkinImages images(folder.path(), parseSkinDescription(description.readAll()));
-        QFAIL("the spoilt skin was read");
-    } catch (const std::exception& thrown) {
-        QCOMPARE(QString::fromUtf8(thrown.what()), error);
-    }
-}
-
-void TestSkin::appliedAtLoad_data()
+void TestSkinnedWindows::appliedAtLoad_data()
 {
     addWindowRows();
 }
 
-void TestSkin::appliedAtLoad()
+void TestSkinnedWindows::appliedAtLoad()
 {
     QFETCH(QString, which);
     QFETCH(QStringList, captionButtons);
@@ -277,14 +193,14 @@ void TestSkin::appliedAtLoad()
     }
 }
 
-void TestSkin::captionBar_data()
+void TestSkinnedWindows::captionBar_data()
 {
     addWindowRows();
 }
 
 // What a user does with the caption bar: drag it, double-click it, open the menu behind the icon,
 // minimise, close.
-void TestSkin::captionBar()
+void TestSkinnedWindows::captionBar()
 {
     QFETCH(QString, which);
     QFETCH(QStringList, captionButtons);
@@ -328,13 +244,13 @@ void TestSkin::captionBar()
     QTRY_VERIFY(window.isNull());
 }
 
-void TestSkin::drawnOnPaper_data()
+void TestSkinnedWindows::drawnOnPaper_data()
 {
     addWindowRows();
 }
 
 // The client area on the paper, the caption and the labels in ink, the labels' Chinese in the face chosen for it.
-void TestSkin::drawnOnPaper()
+void TestSkinnedWindows::drawnOnPaper()
 {
     QFETCH(QString, which);
     QFETCH(QRect, emptyPaper);
@@ -360,70 +276,13 @@ void TestSkin::drawnOnPaper()
     }
 }
 
-void TestSkin::statesLookDifferent_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QStringList>("states");
-    const QStringList common = {u"normal"_s, u"highlighted"_s, u"pressed"_s, u"disabled"_s};
-    QTest::newRow("push button") << u"push"_s << common + QStringList{u"default"_s, u"focused"_s};
-    QTest::newRow("check box") << u"check"_s << common + QStringList{u"checked"_s, u"partly checked"_s};
-    QTest::newRow("radio button") << u"radio"_s << common + QStringList{u"checked"_s};
-}
-
-// One control per state, side by side in a skinned window: no two of them look the same.
-void TestSkin::statesLookDifferent()
-{
-    QFETCH(QString, kind);
-    QFETCH(QStringList, states);
-    auto* window = new QWidget;
-    windows_ << window;
-    auto* layout = new QVBoxLayout(window);
-    QList<QAbstractButton*> buttons;
-    for (const QString& state : std::as_const(states)) {
-        QAbstractButton* button = kind == u"push"_s ? static_cast<QAbstractButton*>(new QPushButton(u"确定"_s))
-                                  : kind == u"check"_s ? static_cast<QAbstractButton*>(new QCheckBox(u"选择"_s))
-                                                       : new QRadioButton(u"选择"_s);
-        button->setFixedSize(120, 40);
-        button->setFocusPolicy(Qt::NoFocus); // only the one that is given it
-        button->setEnabled(state != u"disabled"_s);
-        button->setDown(state == u"pressed"_s);
-        button->setChecked(state == u"checked"_s);
-        if (auto* box = qobject_cast<QCheckBox*>(button); box && state == u"partly checked"_s) {
-            box->setTristate(true);
-            box->setCheckState(Qt::PartiallyChecked);
-        }
-        if (auto* push = qobject_cast<QPushButton*>(button))
-            push->setDefault(state == u"default"_s);
-        layout->addWidget(button);
-        buttons << button;
-    }
-    (new Skin(window))->applySkin(window);
-    window->show();
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window));
-    if (const qsizetype focused = states.indexOf(u"focused"_s); focused >= 0)
-        buttons[focused]->setFocus();
-    // Through the platform window, as a real mouse would, from the border in: the button under it
-    // gets its enter event.
-    QAbstractButton* lit = buttons[states.indexOf(u"highlighted"_s)];
-    QTest::mouseMove(window->windowHandle(), QPoint(window->width() - 2, window->height() - 2));
-    QTest::mouseMove(window->windowHandle(), lit->mapTo(window, QPoint(10, 20)));
-    QTRY_VERIFY(lit->underMouse());
-
-    QList<QImage> shots;
-    for (QAbstractButton* button : std::as_const(buttons))
-        shots << button->grab().toImage();
-    for (qsizetype i = 0; i < shots.size(); ++i)
-        QVERIFY2(shots.indexOf(shots[i]) == i, qPrintable(states[i] + u" as "_s + states[shots.indexOf(shots[i])]));
-}
-
-void TestSkin::textsFit_data()
+void TestSkinnedWindows::textsFit_data()
 {
     addWindowRows();
 }
 
 // At any scale every caption and text of the window shows whole: nothing is cut off or elided.
-void TestSkin::textsFit()
+void TestSkinnedWindows::textsFit()
 {
     QFETCH(QString, which);
     QWidget* window = showActive(which);
@@ -475,5 +334,5 @@ void TestSkin::textsFit()
     QVERIFY(checked >= 5);
 }
 
-QTEST_MAIN(TestSkin)
-#include "tst_skin.moc"
+LRC_TEST_MAIN(TestSkinnedWindows)
+#include "tst_skinnedwindows.moc"

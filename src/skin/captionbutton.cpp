@@ -1,7 +1,7 @@
 // A button of the skinned caption bar: minimise or close, drawn on the caption's paper.
-#include "app/captionbutton.h"
+#include "skin/captionbutton.h"
 
-#include "app/skinstyle.h"
+#include "skin/skinstyle.h"
 
 #include <QPainter>
 #include <QPainterPath>

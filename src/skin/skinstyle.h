@@ -1,8 +1,8 @@
-// Draws the controls of a skinned window on paper: buttons, frames, text boxes, menus, indicators.
+// Draws the controls of a skinned window on paper: buttons, frames, text boxes, menus.
 #pragma once
 
-#include "app/skincolours.h"
-#include "app/skinimages.h"
+#include "skin/skincolours.h"
+#include "skin/skinimages.h"
 
 #include <QFont>
 #include <QProxyStyle>
@@ -30,7 +30,6 @@ public:
     // Covers rect with paper; the active sheet is the warmer one of the active window's caption.
     void fillPaper(QPainter* painter, const QRect& rect, bool active) const;
 
-    QPalette standardPalette() const override;
     void polish(QWidget* widget) override;
     using QProxyStyle::polish;
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override;
@@ -47,7 +46,6 @@ private:
     void drawFocusRect(const QStyleOption* option, QPainter* painter) const;
     void drawLineFrame(const QStyleOption* option, QPainter* painter) const;
     void drawGroupFrame(const QStyleOption* option, QPainter* painter) const;
-    void drawIndicator(SkinImages::Indicator indicator, const QStyleOption* option, QPainter* painter) const;
     void drawMenuBarItem(const QStyleOption* option, QPainter* painter, const QWidget* widget) const;
     void drawMenuBarEmptyArea(const QStyleOption* option, QPainter* painter, const QWidget* widget) const;
     void drawMenuItem(const QStyleOption* option, QPainter* painter, const QWidget* widget) const;

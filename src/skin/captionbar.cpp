@@ -1,8 +1,8 @@
 // The caption bar the skin puts on top of a frameless window: icon, title, title-bar buttons.
-#include "app/captionbar.h"
+#include "skin/captionbar.h"
 
-#include "app/captionbutton.h"
-#include "app/skinstyle.h"
+#include "skin/captionbutton.h"
+#include "skin/skinstyle.h"
 
 #include <QContextMenuEvent>
 #include <QHBoxLayout>

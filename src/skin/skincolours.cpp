@@ -1,16 +1,12 @@
 // The inks and tints of the paper skin, and the palette the skinned windows get from them.
-#include "app/skincolours.h"
+#include "skin/skincolours.h"
 
 #include <QBrush>
 #include <QPixmap>
 
 #include <utility>
 
-namespace {
-
-constexpr int kFullCircle = 360;
-
-SkinColours drawnColours()
+SkinColours skinColours()
 {
     SkinColours c;
     c.paper = QColor(0xf3, 0xea, 0xd6);
@@ -31,27 +27,6 @@ SkinColours drawnColours()
     c.sheen = QColor(0xff, 0xff, 0xff, 60);
     c.sheenDisabled = QColor(0xff, 0xff, 0xff, 110);
     c.shade = QColor(0x6b, 0x4f, 0x2e, 50);
-    return c;
-}
-
-} // namespace
-
-QColor shiftHue(const QColor& colour, int degrees)
-{
-    const int hue = colour.hsvHue();
-    if (degrees == 0 || hue < 0)
-        return colour;
-    return QColor::fromHsv((hue + degrees + kFullCircle) % kFullCircle, colour.hsvSaturation(), colour.value(),
-                           colour.alpha());
-}
-
-SkinColours skinColours(int hueShift)
-{
-    SkinColours c = drawnColours();
-    for (QColor* colour : {&c.paper, &c.button, &c.ink, &c.inkFaded, &c.text, &c.base, &c.baseDisabled,
-                           &c.selection, &c.rule, &c.ruleHighlighted, &c.ruleStrong, &c.ruleFaded, &c.ruleLight,
-                           &c.paperLight, &c.seal, &c.sheen, &c.sheenDisabled, &c.shade})
-        *colour = shiftHue(*colour, hueShift);
     return c;
 }
 

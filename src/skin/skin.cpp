@@ -1,10 +1,11 @@
 // The window skin: a warm paper look that each window has applied once, when it loads.
-#include "app/skin.h"
+#include "skin/skin.h"
 
-#include "app/captionbar.h"
-#include "app/skinerror.h"
-#include "app/skinframe.h"
-#include "app/skinstyle.h"
+#include "common/usererror.h"
+#include "skin/captionbar.h"
+#include "skin/skindescription.h"
+#include "skin/skinframe.h"
+#include "skin/skinstyle.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -28,17 +29,17 @@ SkinDescription readStoredSkin()
     initSkinResources();
     QFile file(kSkinFolder + u"/skin.ini"_s);
     if (!file.open(QIODevice::ReadOnly))
-        throw SkinError(u"找不到皮肤描述“%1”"_s.arg(file.fileName()));
+        throw UserError(u"找不到皮肤描述“%1”"_s.arg(file.fileName()));
     return parseSkinDescription(file.readAll());
 }
 
 QBoxLayout* verticalLayoutOf(QWidget* window)
 {
     if (!window)
-        throw SkinError(u"没有要换肤的窗口"_s);
+        throw UserError(u"没有要换肤的窗口"_s);
     auto* layout = qobject_cast<QBoxLayout*>(window->layout());
     if (!layout || layout->direction() != QBoxLayout::TopToBottom)
-        throw SkinError(u"窗口“%1”没有自上而下的布局，放不下皮肤的标题栏"_s.arg(window->windowTitle()));
+        throw UserError(u"窗口“%1”没有自上而下的布局，放不下皮肤的标题栏"_s.arg(window->windowTitle()));
     return layout;
 }
 
@@ -46,14 +47,11 @@ QBoxLayout* verticalLayoutOf(QWidget* window)
 
 Skin::Skin(QObject* parent)
     : QObject(parent)
-    , description_(readStoredSkin())
+    , description_(std::make_unique<const SkinDescription>(readStoredSkin()))
 {
 }
 
-QStringList Skin::imageNames() const
-{
-    return {description_.paper, description_.paperActive, description_.checkBoxes, description_.radioButtons};
-}
+Skin::~Skin() = default;
 
 bool Skin::isApplied(const QWidget* window)
 {
@@ -63,10 +61,10 @@ bool Skin::isApplied(const QWidget* window)
 // Both windows carry the same stored skin, so they share one style and read its images once.
 SkinStyle* Skin::sharedStyle() const
 {
-    auto* style = qApp->findChild<SkinStyle*>(description_.name, Qt::FindDirectChildrenOnly);
+    auto* style = qApp->findChild<SkinStyle*>(description_->name, Qt::FindDirectChildrenOnly);
     if (!style) {
-        style = new SkinStyle(kSkinFolder, description_);
-        style->setObjectName(description_.name);
+        style = new SkinStyle(kSkinFolder, *description_);
+        style->setObjectName(description_->name);
         style->setParent(qApp);
     }
     return style;

@@ -1,12 +1,13 @@
 // The window skin: a warm paper look that each window has applied once, when it loads.
 #pragma once
 
-#include "app/skindescription.h"
-
 #include <QObject>
+
+#include <memory>
 
 class QWidget;
 class SkinStyle;
+struct SkinDescription;
 
 class Skin : public QObject
 {
@@ -14,19 +15,12 @@ class Skin : public QObject
 public:
     // Reads the stored skin's description; its images are read when a window first takes the skin.
     explicit Skin(QObject* parent = nullptr);
-
-    QString name() const { return description_.name; }
-    QString application() const { return description_.application; }
-    QString author() const { return description_.author; }
-    QString description() const { return description_.description; }
-    int hueShift() const { return description_.hueShift; }
-    // The file names of the skin's images: paper, active paper, check boxes, radio buttons.
-    QStringList imageNames() const;
+    ~Skin() override;
 
     // From now on the window and its controls are drawn in the skin: the window loses the
     // platform's frame and gets the skin's border and caption bar over its layout, which must be
     // a top-to-bottom box layout. Applying it again changes nothing. A window that cannot take the
-    // skin, or a stored skin that cannot be read, throws SkinError and leaves the window as it was.
+    // skin, or a stored skin that cannot be read, throws UserError and leaves the window as it was.
     void applySkin(QWidget* window);
 
     // Whether the skin has been applied to window (by any Skin object).
@@ -35,5 +29,5 @@ public:
 private:
     SkinStyle* sharedStyle() const;
 
-    SkinDescription description_;
+    std::unique_ptr<const SkinDescription> description_;
 };

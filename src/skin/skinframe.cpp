@@ -1,7 +1,7 @@
 // The border the skin draws round a frameless window, in the margins it leaves round the layout.
-#include "app/skinframe.h"
+#include "skin/skinframe.h"
 
-#include "app/skinstyle.h"
+#include "skin/skinstyle.h"
 
 #include <QEvent>
 #include <QPainter>

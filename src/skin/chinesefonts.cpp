@@ -1,5 +1,5 @@
 // Font families that render Simplified Chinese, put behind a window's or a label's own choice.
-#include "app/chinesefonts.h"
+#include "skin/chinesefonts.h"
 
 #include <QFontDatabase>
 
@@ -16,7 +16,7 @@ QStringList withChineseFallbacks(const QStringList& fontFamilies)
             families << family;
     }
     // Qt asks fontconfig for stand-ins of each family it does not find, for every font and script
-    // anew, which took a good part of the program's start; the ones not installed are of no use.
+    // anew, which costs a good part of the program's start; the ones not installed are of no use.
     const QStringList installed = QFontDatabase::families();
     QStringList present;
     for (const QString& family : std::as_const(families)) {

@@ -1,8 +1,8 @@
-// Draws the controls of a skinned window on paper: buttons, frames, text boxes, menus, indicators.
-#include "app/skinstyle.h"
+// Draws the controls of a skinned window on paper: buttons, frames, text boxes, menus.
+#include "skin/skinstyle.h"
 
-#include "app/chinesefonts.h"
-#include "app/skindescription.h"
+#include "skin/chinesefonts.h"
+#include "skin/skindescription.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -19,7 +19,6 @@ namespace {
 // The size of the classic window font: at it the grid's longest default text, "此处输入时间1",
 // fits its 81-pixel box, which it does not at the 9 points of the usual Linux desktop font.
 constexpr qreal kWindowPointSize = 8.25;
-constexpr int kIndicatorSize = 13;
 constexpr qreal kButtonRadius = 3.0;
 constexpr qreal kLitRadius = 2.0;
 constexpr int kFocusInset = 4;
@@ -30,26 +29,6 @@ QPainterPath roundedPath(const QRect& rect, qreal penWidth, qreal radius)
     const qreal inset = penWidth / 2;
     path.addRoundedRect(QRectF(rect).adjusted(inset, inset, -inset, -inset), radius, radius);
     return path;
-}
-
-SkinImages::Look indicatorLook(QStyle::State state)
-{
-    if (!(state & QStyle::State_Enabled))
-        return SkinImages::Look::Disabled;
-    if (state & QStyle::State_Sunken)
-        return SkinImages::Look::Pressed;
-    if (state & QStyle::State_MouseOver)
-        return SkinImages::Look::Highlighted;
-    return SkinImages::Look::Normal;
-}
-
-SkinImages::Mark indicatorMark(QStyle::State state)
-{
-    if (state & QStyle::State_On)
-        return SkinImages::Mark::Checked;
-    if (state & QStyle::State_NoChange)
-        return SkinImages::Mark::PartlyChecked;
-    return SkinImages::Mark::Unchecked;
 }
 
 // The desktop's own family, with Chinese faces behind it for the Han characters.
@@ -65,7 +44,7 @@ QFont windowFont(const QFont& platformFont)
 
 SkinStyle::SkinStyle(const QString& folder, const SkinDescription& description)
     : QProxyStyle(QStyleFactory::create(u"Fusion"_s))
-    , colours_(skinColours(description.hueShift))
+    , colours_(skinColours())
     , images_(folder, description)
     , palette_(skinPalette(colours_, images_.paper()))
     , font_(windowFont(QApplication::font()))
@@ -101,11 +80,6 @@ void SkinStyle::fillPaper(QPainter* painter, const QRect& rect, bool active) con
     painter->fillRect(rect, QBrush(active ? images_.paperActive() : images_.paper()));
 }
 
-QPalette SkinStyle::standardPalette() const
-{
-    return palette_;
-}
-
 void SkinStyle::polish(QWidget* widget)
 {
     QProxyStyle::polish(widget);
@@ -117,11 +91,6 @@ void SkinStyle::polish(QWidget* widget)
 int SkinStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const
 {
     switch (metric) {
-    case PM_IndicatorWidth:
-    case PM_IndicatorHeight:
-    case PM_ExclusiveIndicatorWidth:
-    case PM_ExclusiveIndicatorHeight:
-        return kIndicatorSize;
     case PM_ButtonShiftHorizontal:
     case PM_ButtonShiftVertical:
     case PM_MenuPanelWidth:
@@ -162,12 +131,6 @@ void SkinStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* opti
         return;
     case PE_FrameMenu:
         drawRing(painter, option->rect, colours_.rule);
-        return;
-    case PE_IndicatorCheckBox:
-        drawIndicator(SkinImages::Indicator::CheckBox, option, painter);
-        return;
-    case PE_IndicatorRadioButton:
-        drawIndicator(SkinImages::Indicator::RadioButton, option, painter);
         return;
     default:
         QProxyStyle::drawPrimitive(element, option, painter, widget);
@@ -287,14 +250,6 @@ void SkinStyle::drawGroupFrame(const QStyleOption* option, QPainter* painter) co
     drawRing(painter, option->rect.adjusted(0, 0, -1, -1), colours_.ruleLight);
 }
 
-void SkinStyle::drawIndicator(SkinImages::Indicator indicator, const QStyleOption* option, QPainter* painter) const
-{
-    const int side = qMin(option->rect.width(), option->rect.height());
-    QRect target(0, 0, side, side);
-    target.moveCenter(option->rect.center());
-    images_.drawIndicator(painter, target, indicator, indicatorMark(option->state), indicatorLook(option->state));
-}
-
 void SkinStyle::drawLitPanel(QPainter* painter, const QRect& rect, const QColor& border) const
 {
     painter->save();
@@ -370,12 +325,6 @@ void SkinStyle::drawGroupBox(const QStyleOptionComplex* option, QPainter* painte
             painter->setClipRegion(QRegion(box->rect) - QRegion(label.adjusted(-2, 0, 2, 0)));
         drawGroupFrame(&frame, painter);
         painter->restore();
-    }
-    if (box->subControls & SC_GroupBoxCheckBox) {
-        QStyleOptionButton check;
-        check.QStyleOption::operator=(*box);
-        check.rect = subControlRect(CC_GroupBox, box, SC_GroupBoxCheckBox, widget);
-        drawIndicator(SkinImages::Indicator::CheckBox, &check, painter);
     }
     if (hasText && (box->subControls & SC_GroupBoxLabel))
         drawItemText(painter, label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, box->palette,

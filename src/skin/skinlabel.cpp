@@ -1,7 +1,7 @@
 // A caption drawn straight onto the skinned window, in its own font.
-#include "app/skinlabel.h"
+#include "skin/skinlabel.h"
 
-#include "app/chinesefonts.h"
+#include "skin/chinesefonts.h"
 
 SkinLabel::SkinLabel(const QString& caption, const QStringList& fontFamilies, qreal pointSize, QWidget* parent)
     : QLabel(caption, parent)

@@ -27,10 +27,8 @@ struct SkinColours {
     QColor shade;          // laid over paper for a pressed button
 };
 
-// The skin's colours turned round the colour wheel by hueShift degrees (0 leaves them as drawn).
-SkinColours skinColours(int hueShift);
-
-QColor shiftHue(const QColor& colour, int degrees);
+// The colours of the paper skin, matched to its images.
+SkinColours skinColours();
 
 // Window backgrounds are the paper texture itself; the other roles come from the colours.
 QPalette skinPalette(const SkinColours& colours, const QPixmap& paper);
