@@ -29,6 +29,8 @@ constexpr int kLoadTimeoutMs = 5000;
 constexpr int kStepTimeoutMs = 2000;
 // A corrected position is never off by more than the audio output's buffer.
 constexpr double kMaxSeekCorrection = 1.0;
+// Blockwise reports read this often fall at every point of a server's cycle within a second.
+constexpr int kReportIntervalMs = 7;
 
 // Without a sound device (a server, a container) the file still plays, silently, on the wall
 // clock, so timing lyrics keeps working instead of every load failing.
@@ -94,6 +96,11 @@ MpvSession::MpvSession(QObject* parent)
         // to 2048 frames), the earlier ones go uncounted and the position runs up to a cycle
         // ahead of what is heard. Its blocks hold half this time in stereo: 2400 frames at 48 kHz.
         {"pipewire-buffer", "100"},
+        // mpv's PulseAudio output asks the server what it holds on every read instead of
+        // smoothing: PipeWire's PulseAudio server updates its report once a cycle, and the
+        // smoothing fixes its offset on the first report after each resume, up to a cycle off.
+        // The reports then run ahead by part of a cycle, which the position takes off.
+        {"pulse-latency-hacks", "yes"},
     };
     for (const auto& [name, value] : options)
         mpv_set_option_string(m_handle, name, value);
@@ -106,6 +113,9 @@ MpvSession::MpvSession(QObject* parent)
     mpv_observe_property(m_handle, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
     mpv_observe_property(m_handle, kEofReached, "eof-reached", MPV_FORMAT_FLAG);
     mpv_set_wakeup_callback(m_handle, wakeUp, this);
+    m_reportClock.setTimerType(Qt::PreciseTimer);
+    m_reportClock.setInterval(kReportIntervalMs);
+    connect(&m_reportClock, &QTimer::timeout, this, &MpvSession::readReport);
 }
 
 MpvSession::~MpvSession()
@@ -176,6 +186,7 @@ bool MpvSession::isAtEnd() const
 
 void MpvSession::setPaused(bool paused)
 {
+    const double asked = PlaybackClock::now();
     drainEvents();
     if (isPaused() == paused)
         return;
@@ -188,10 +199,13 @@ void MpvSession::setPaused(bool paused)
     if (!paused) {
         m_pausedSeekCorrection = 0.0;
         m_clock.forget();
+        if (m_clock.isBlockwise())
+            m_reportClock.start();
         return;
     }
     // What mpv says right after the pause is what had left the sound server; later it creeps on.
-    m_clock.halted(mpvPosition(true));
+    // Blockwise reports say better what had been heard when the pause was asked for.
+    m_clock.halted(m_clock.heardAt(asked).value_or(mpvPosition(true)));
 }
 
 double MpvSession::position() const
@@ -199,9 +213,21 @@ double MpvSession::position() const
     if (m_media != Media::Ready)
         return 0.0;
     const bool paused = isPaused();
+    const double at = PlaybackClock::now();
     // Unavailable while no audio plays (a start, a seek, the end): time-pos holds then.
     const double audioPts = paused || isAtEnd() ? NAN : doubleProperty("audio-pts", NAN);
-    return m_clock.position(mpvPosition(paused), std::isnan(audioPts) ? std::nullopt : std::optional(audioPts));
+    return m_clock.position(at, mpvPosition(paused), std::isnan(audioPts) ? std::nullopt : std::optional(audioPts));
+}
+
+void MpvSession::readReport()
+{
+    if (m_media != Media::Ready || isPaused()) {
+        m_reportClock.stop();
+        return;
+    }
+    const double at = PlaybackClock::now();
+    if (const double audioPts = isAtEnd() ? NAN : doubleProperty("audio-pts", NAN); !std::isnan(audioPts))
+        m_clock.reported(at, audioPts);
 }
 
 double MpvSession::mpvPosition(bool paused) const
@@ -362,6 +388,7 @@ void MpvSession::checkAudioStarted()
     char* output = mpv_get_property_string(m_handle, "current-ao");
     const bool hasTrack = track != nullptr;
     const bool hasOutput = output != nullptr;
+    m_clock.setBlockwise(hasOutput && std::strcmp(output, "pulse") == 0);
     mpv_free(track);
     mpv_free(output);
     if (!hasTrack)
