@@ -31,6 +31,11 @@ constexpr int kStepTimeoutMs = 2000;
 constexpr double kMaxSeekCorrection = 1.0;
 // Blockwise reports read this often fall at every point of a server's cycle within a second.
 constexpr int kReportIntervalMs = 7;
+// mpv's PipeWire output asks the server for its buffer's length as the latency of its stream,
+// which would make the whole graph run at its largest quantum while the program plays: sound
+// would go on up to 43 ms after a pause instead of about 10. PipeWire takes a process's
+// PIPEWIRE_LATENCY over what its streams ask for; this is mpv's usual 20 ms.
+constexpr const char* kGraphLatency = "960/48000";
 
 // Without a sound device (a server, a container) the file still plays, silently, on the wall
 // clock, so timing lyrics keeps working instead of every load failing.
@@ -95,6 +100,7 @@ MpvSession::MpvSession(QObject* parent)
         // what the server holds; when one cycle of the server takes several blocks (quanta up
         // to 2048 frames), the earlier ones go uncounted and the position runs up to a cycle
         // ahead of what is heard. Its blocks hold half this time in stereo: 2400 frames at 48 kHz.
+        // (It would also ask the server for this latency; see kGraphLatency.)
         {"pipewire-buffer", "100"},
         // mpv's PulseAudio output asks the server what it holds on every read instead of
         // smoothing: PipeWire's PulseAudio server updates its report once a cycle, and the
@@ -104,6 +110,9 @@ MpvSession::MpvSession(QObject* parent)
     };
     for (const auto& [name, value] : options)
         mpv_set_option_string(m_handle, name, value);
+    // The user's own setting stands.
+    if (!qEnvironmentVariableIsSet("PIPEWIRE_LATENCY"))
+        qputenv("PIPEWIRE_LATENCY", kGraphLatency);
     if (const int error = mpv_initialize(m_handle); error < 0) {
         mpv_terminate_destroy(m_handle);
         m_handle = nullptr;
