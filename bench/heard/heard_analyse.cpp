@@ -1,7 +1,8 @@
 // Makes the benchmark song and, after a run, works out what was heard when.
 //
 //   heard_analyse song WAV_FILE
-//   heard_analyse analyse SETUP pulse|pipewire SAMPLES TIMELINE EVENTS
+//   heard_analyse analyse SETUP pulse|pipewire SAMPLES TIMELINE EVENTS FIGURES
+//   heard_analyse compare SETUP PROGRAM_FIGURES FLOOR_FIGURES
 //
 // The song is band-limited noise from a fixed seed: every 50 ms of it is unlike any other, so a
 // stretch of the sink's recording names the media time it came from to the sample, MP3 or not.
@@ -26,6 +27,8 @@ constexpr int kSearch = kRate / 4;
 constexpr double kMinCorrelation = 0.9;
 // Deliveries closer than this belong to one burst, handed over by one render of the sink.
 constexpr int64_t kBurstGapNs = 1'000'000;
+// The song never holds 10 ms of exact zeros; a pause leaves at least that much.
+constexpr int64_t kSilentRun = kRate / 100;
 
 std::vector<float> songSamples()
 {
@@ -204,8 +207,70 @@ struct Figures
     }
 };
 
+struct Moment
+{
+    int64_t ns;
+    double position;
+};
+
+// The first sample of kSilentRun zeros in a row from `from` on, or -1.
+int64_t silenceFrom(const std::vector<float>& recording, int64_t from)
+{
+    int64_t run = 0;
+    for (int64_t i = std::max<int64_t>(from, 0); i < int64_t(recording.size()); ++i) {
+        run = recording[size_t(i)] == 0.0f ? run + 1 : 0;
+        if (run == kSilentRun)
+            return i - kSilentRun + 1;
+    }
+    return -1;
+}
+
+int64_t soundFrom(const std::vector<float>& recording, int64_t from)
+{
+    for (int64_t i = std::max<int64_t>(from, 0); i < int64_t(recording.size()); ++i) {
+        if (recording[size_t(i)] != 0.0f)
+            return i;
+    }
+    return -1;
+}
+
+// What a listener hears around each pause: how long the sound went on after the pause was
+// asked for, how long it took to come back after play was asked for, and whether it came back
+// at the media time where it had stopped (+: a piece was skipped, -: a piece was heard twice).
+struct Resumes
+{
+    Figures wentOn;
+    Figures cameBack;
+    Figures jump;
+};
+
+Resumes resumesOf(const std::vector<float>& recording, const std::vector<float>& song, const SinkClock& clock,
+                  const std::vector<Moment>& pauses, const std::vector<Moment>& plays)
+{
+    Resumes resumes;
+    for (size_t i = 0; i < pauses.size(); ++i) {
+        const double asked = clock.sampleAt(pauses[i].ns);
+        const int64_t silence = silenceFrom(recording, int64_t(asked) - kRate / 200);
+        const int64_t sound = silence < 0 ? -1 : soundFrom(recording, silence);
+        if (silence < 0)
+            continue;
+        resumes.wentOn.values.push_back((double(silence) - asked) * 1000.0 / kRate);
+        if (sound < 0 || i + 1 >= plays.size())
+            continue;
+        resumes.cameBack.values.push_back((double(sound) - clock.sampleAt(plays[i + 1].ns)) * 1000.0 / kRate);
+        const double window = double(kWindow) / kRate;
+        const Match before = heardAt(recording, song, double(silence), pauses[i].position);
+        const Match after = heardAt(recording, song, double(sound + kWindow), pauses[i].position + window);
+        if (before.correlation < kMinCorrelation || after.correlation < kMinCorrelation)
+            ++resumes.jump.rejected;
+        else
+            resumes.jump.values.push_back((after.mediaSeconds - window - before.mediaSeconds) * 1000.0);
+    }
+    return resumes;
+}
+
 int analyse(const std::string& setUp, bool pipewire, const char* samplesPath, const char* timelinePath,
-            const char* eventsPath)
+            const char* eventsPath, const char* figuresPath)
 {
     std::ifstream samplesFile(samplesPath, std::ios::binary);
     std::vector<float> recording;
@@ -228,6 +293,8 @@ int analyse(const std::string& setUp, bool pipewire, const char* samplesPath, co
     Figures readout;
     Figures drift;
     Figures live;
+    std::vector<Moment> pauses;
+    std::vector<Moment> plays;
     double weakest = 1.0;
     std::ifstream events(eventsPath);
     std::string line;
@@ -237,8 +304,14 @@ int analyse(const std::string& setUp, bool pipewire, const char* samplesPath, co
         int64_t ns = 0;
         double position = 0.0;
         fields >> kind >> ns >> position;
+        if (kind == "play") {
+            plays.push_back({ns, 0.0});
+            continue;
+        }
         const Match heard = heardAt(recording, song, clock.sampleAt(ns), position);
         const bool pause = kind == "pause";
+        if (pause)
+            pauses.push_back({ns, position});
         Figures& figures = pause ? readout : live;
         if (heard.correlation < kMinCorrelation) {
             ++figures.rejected;
@@ -252,14 +325,52 @@ int analyse(const std::string& setUp, bool pipewire, const char* samplesPath, co
             drift.values.push_back((again - position) * 1000.0);
         }
     }
-    std::printf("%-34s readout-heard |median| %6.2f ms, worst %6.2f ms, signed mean %+6.2f ms (n %zu%s)\n",
+    const Resumes resumes = resumesOf(recording, song, clock, pauses, plays);
+    // PipeWire hands the recorder one buffer per cycle: the quantum the graph ran at.
+    std::vector<int64_t> sizes;
+    for (size_t i = 1; i < marks.size(); ++i)
+        sizes.push_back(marks[i].first - marks[i - 1].first);
+    std::nth_element(sizes.begin(), sizes.begin() + sizes.size() / 2, sizes.end());
+    const std::string quantum = pipewire && !sizes.empty()
+        ? "quantum " + std::to_string(sizes[sizes.size() / 2]) + " frames; " : "";
+    std::printf("%-44s readout-heard |median| %6.2f ms, worst %6.2f ms, signed mean %+6.2f ms (n %zu%s)\n",
                 setUp.c_str(), readout.median(), readout.worst(), readout.mean(), readout.values.size(),
                 readout.rejected ? ", some unmatched" : "");
-    std::printf("%-34s second read while paused: |median| %5.2f ms, worst %5.2f ms; "
+    std::printf("%-44s second read while paused: |median| %5.2f ms, worst %5.2f ms; "
                 "live position-heard: |median| %5.2f ms, worst %5.2f ms, mean %+6.2f ms (n %zu)\n",
                 "", drift.median(), drift.worst(), live.median(), live.worst(), live.mean(), live.values.size());
-    std::printf("%-34s weakest match %.3f; %d pause and %d live moments unmatched\n", "", weakest, readout.rejected,
-                live.rejected);
+    std::printf("%-44s after a pause the sound went on %5.1f ms (median), %5.1f ms worst; after play it came back "
+                "in %5.1f ms (median); it came back at the media time where it stopped: |median| %5.2f ms, "
+                "worst %5.2f ms, mean %+6.2f ms (n %zu)\n",
+                "", resumes.wentOn.median(), resumes.wentOn.worst(), resumes.cameBack.median(),
+                resumes.jump.median(), resumes.jump.worst(), resumes.jump.mean(), resumes.jump.values.size());
+    std::printf("%-44s %sweakest match %.3f; %d pause, %d live and %d resume moments unmatched\n", "",
+                quantum.c_str(), weakest, readout.rejected, live.rejected, resumes.jump.rejected);
+    std::ofstream figures(figuresPath);
+    figures << readout.median() << ' ' << readout.worst() << ' ' << live.median() << ' ' << live.worst() << '\n';
+    return figures ? 0 : 1;
+}
+
+// The program's figures beside the floor's, and their ratio: below 1, the program does better.
+int compare(const std::string& setUp, const char* programPath, const char* floorPath)
+{
+    double program[4] = {};
+    double bare[4] = {};
+    std::ifstream programFile(programPath);
+    std::ifstream floorFile(floorPath);
+    for (int i = 0; i < 4; ++i)
+        programFile >> program[i];
+    for (int i = 0; i < 4; ++i)
+        floorFile >> bare[i];
+    if (!programFile || !floorFile) {
+        std::fprintf(stderr, "heard_analyse: %s: figures missing\n", setUp.c_str());
+        return 1;
+    }
+    const char* names[4] = {"readout |median|", "readout worst", "live |median|", "live worst"};
+    std::printf("%-44s program / bare libmpv:", setUp.c_str());
+    for (int i = 0; i < 4; ++i)
+        std::printf("%s %s %.2f / %.2f ms = %.2f", i ? "," : "", names[i], program[i], bare[i], program[i] / bare[i]);
+    std::printf("\n");
     return 0;
 }
 
@@ -270,8 +381,11 @@ int main(int argc, char* argv[])
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "song" && argc == 3)
         return writeSong(argv[2]);
-    if (mode == "analyse" && argc == 7)
-        return analyse(argv[2], std::string(argv[3]) == "pipewire", argv[4], argv[5], argv[6]);
-    std::fprintf(stderr, "usage: heard_analyse song WAV | analyse SETUP pulse|pipewire SAMPLES TIMELINE EVENTS\n");
+    if (mode == "analyse" && argc == 8)
+        return analyse(argv[2], std::string(argv[3]) == "pipewire", argv[4], argv[5], argv[6], argv[7]);
+    if (mode == "compare" && argc == 5)
+        return compare(argv[2], argv[3], argv[4]);
+    std::fprintf(stderr, "usage: heard_analyse song WAV | analyse SETUP pulse|pipewire SAMPLES TIMELINE EVENTS FIGURES"
+                         " | compare SETUP PROGRAM_FIGURES FLOOR_FIGURES\n");
     return 2;
 }

@@ -1,15 +1,16 @@
 // Plays the benchmark song through the program's own player and pauses it at 20 random moments
 // the way the window's pause button does (pause, then read the position), logging on
-// CLOCK_MONOTONIC when each pause was asked for, the readout, the position read again while
-// still paused, and positions read while playing. heard_analyse compares them with the sink.
+// CLOCK_MONOTONIC when each pause and each play was asked for, the readout, the position read
+// again while still paused, and positions read while playing. heard_analyse compares them with the sink.
 //
 //   heard_bench SONG EVENTS_FILE [AUDIO_DRIVER]
 #include "playback/mediaplayer.h"
 #include "support/numericlocale.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QRandomGenerator>
-#include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 #include <ctime>
@@ -28,6 +29,14 @@ constexpr int kLiveReadsPerPlay = 3;
 constexpr int kSettleAfterPlayMs = 200;
 constexpr int kPausedMs = 300;
 
+// The program's own event loop, not QTest::qWait, which sleeps 10 ms between its rounds.
+void waitMs(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 long long monotonicNs()
 {
     timespec ts{};
@@ -43,27 +52,28 @@ void readWhilePlaying(MediaPlayer& player, int playMs, QRandomGenerator& random,
         const int at = random.bounded(kSettleAfterPlayMs, playMs);
         if (at <= waited)
             continue;
-        QTest::qWait(at - waited);
+        waitMs(at - waited);
         waited = at;
         const long long before = monotonicNs();
         const double position = player.controls().currentPosition();
         const long long after = monotonicNs();
         std::fprintf(log, "live %lld %.6f\n", (before + after) / 2, position);
     }
-    QTest::qWait(playMs - waited);
+    waitMs(playMs - waited);
 }
 
 void run(MediaPlayer& player, std::FILE* log)
 {
     QRandomGenerator random(16);
-    QTest::qWait(kSilenceBeforeMs);
+    waitMs(kSilenceBeforeMs);
     for (int i = 0; i < kPauses; ++i) {
+        std::fprintf(log, "play %lld\n", monotonicNs());
         player.controls().play();
         readWhilePlaying(player, random.bounded(kShortestPlayMs, kLongestPlayMs), random, log);
         const long long asked = monotonicNs();
         player.controls().pause();
         const double readout = player.controls().currentPosition();
-        QTest::qWait(kPausedMs);
+        waitMs(kPausedMs);
         const double again = player.controls().currentPosition();
         std::fprintf(log, "pause %lld %.6f %.6f\n", asked, readout, again);
     }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The pause readout against what had really left a sound server when the pause was asked for.
 #
-#   bash bench/heard/run.sh BUILD_DIR     (bench/run.sh calls it with its own build)
+#   bash bench/heard/run.sh BUILD_DIR [SET-UP]   (bench/run.sh calls it with its own build;
+#                                                 SET-UP picks the set-ups whose name holds it)
 #
 # Method. For each set-up a private sound server is started here (its own XDG_RUNTIME_DIR and
 # HOME, a null sink at 48 kHz, no sound card; PipeWire with WirePlumber on a private D-Bus).
@@ -10,9 +11,9 @@
 # 50 ms of it is a recognisable event that names its own media time. heard_bench plays it
 # through the program's player (MediaPlayer, real libmpv, the program's own audio output
 # choice unless the set-up names one) and pauses at 20 random moments the way the pause button
-# does: pause(), then read the position; it logs the CLOCK_MONOTONIC time the pause was asked
-# for, the readout, the position read again 300 ms later while still paused, and positions
-# read while playing. heard_analyse turns each logged time into the recorded sample that was
+# does: pause(), then read the position; it logs the CLOCK_MONOTONIC time each play and pause
+# was asked for, the readout, the position read again 300 ms later while still paused, and
+# positions read while playing. heard_analyse turns each logged time into the recorded sample that was
 # leaving the sink then, on the sink's own clock:
 #  - PipeWire: the null sink drives the graph; each buffer carries its cycle's scheduled start
 #    (pw_stream_get_time_n), and the sink takes the cycle's quantum from then on.
@@ -22,12 +23,25 @@
 #    first play gives on-time ones), less that sample's offset; late deliveries never lower it.
 # It then finds the 50 ms of recording just before that sample in the song (normalised cross
 # correlation, searched within 250 ms of the readout) and so the media time heard at the pause.
-# Printed per set-up: the median and worst of |readout - heard|, the signed mean, the change of
-# a second read while paused, and |live position - heard| while playing. Figures move a little
-# with the machine's load; the program's target is 3 ms median and 10 ms worst for the readout.
+# Around each pause it also finds the silence the pause left (10 ms of exact zeros, which the
+# song never holds): how long the sound went on after the pause was asked for, how soon it
+# came back after play was asked for, and whether it came back at the media time where it had
+# stopped (the 50 ms before the silence and the 50 ms after it, matched the same way).
+#
+# The floor. On the same server, right after the program's run, heard_floor (linked to nothing
+# of the program, only libmpv) plays the same song with mpv's own settings for the same audio
+# output, on the same schedule, and pauses the plainest way: set "pause", read "time-pos".
+#
+# Printed per set-up and player: the median and worst of |readout - heard|, the signed mean,
+# the change of a second read while paused, |live position - heard| while playing, the figures
+# around each pause and, for PipeWire, the quantum the graph ran at; then the program's figures
+# beside the floor's, with their ratio (below 1: the program does better). Figures move with
+# the machine's load. The program's targets: readout 3 ms median and 10 ms worst, a second read
+# while paused within 1 ms, the live position within 15 ms.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${1:-build/bench}
+only=${2:-}
 bin="$build/bench"
 work=$(mktemp -d)
 here=bench/heard
@@ -77,9 +91,11 @@ start_pulseaudio() {
   wait_for pactl info
 }
 
+# start_pipewire QUANTUM [MIN MAX]: the quantum fixed, or chosen by the clients between MIN and MAX.
 start_pipewire() {
   fresh_environment "pipewire-$1"
-  sed "s/@QUANTUM@/$1/g" "$here/pipewire.conf" >"$work/pipewire-$1.conf"
+  sed -e "s/@QUANTUM@/$1/g" -e "s/@MIN_QUANTUM@/${2:-$1}/g" -e "s/@MAX_QUANTUM@/${3:-$1}/g" \
+    "$here/pipewire.conf" >"$work/pipewire-$1.conf"
   start pipewire -c "$work/pipewire-$1.conf"
   wait_for test -S "$XDG_RUNTIME_DIR/pipewire-0"
   start dbus-run-session -- wireplumber
@@ -94,28 +110,42 @@ start_pipewire_pulse() {
   wait_for pactl info
 }
 
-# measure SET-UP RECORDER [AUDIO_DRIVER]
-measure() {
+# record SET-UP RECORDER NAME COMMAND...: one run of a player against the sink's monitor.
+record() {
   "$bin/monitor_recorder" "$2" bench "$work/samples" "$work/timeline" &
   local recorder=$!
   sleep 0.5
-  QT_QPA_PLATFORM=offscreen "$bin/heard_bench" "$work/song.mp3" "$work/events" "${@:3}"
+  "${@:4}"
   kill -INT "$recorder"
   wait "$recorder"
-  "$bin/heard_analyse" analyse "$1" "$2" "$work/samples" "$work/timeline" "$work/events"
+  "$bin/heard_analyse" analyse "$1 ($3)" "$2" "$work/samples" "$work/timeline" "$work/events" "$work/$3.figures"
+}
+
+# measure SET-UP RECORDER OUTPUT [PROGRAM_OUTPUT]: the program's player, then the bare libmpv
+# client with the same audio output, on the same server.
+measure() {
+  record "$1" "$2" program env QT_QPA_PLATFORM=offscreen "$bin/heard_bench" "$work/song.mp3" "$work/events" "${@:4}"
+  record "$1" "$2" floor "$bin/heard_floor" "$work/song.mp3" "$work/events" "$3"
+  "$bin/heard_analyse" compare "$1" "$work/program.figures" "$work/floor.figures"
 }
 
 "$bin/heard_analyse" song "$work/song.wav"
 lame --quiet -b 320 "$work/song.wav" "$work/song.mp3"
 
-for quantum in 128 512 2048; do
-  start_pipewire "$quantum"
-  measure "PipeWire, quantum $quantum" pipewire
+# Each set-up: the name printed, how its server starts, the recorder, the floor's output and
+# the program's output when it is not the program's own choice.
+setups=(
+  "PipeWire, quantum free (32-2048)|start_pipewire 1024 32 2048|pipewire|pipewire|"
+  "PipeWire, quantum 128|start_pipewire 128|pipewire|pipewire|"
+  "PipeWire, quantum 512|start_pipewire 512|pipewire|pipewire|"
+  "PipeWire, quantum 2048|start_pipewire 2048|pipewire|pipewire|"
+  "pipewire-pulse, quantum 2048|start_pipewire_pulse 2048|pipewire|pulse|pulse"
+  "PulseAudio 16, null sink|start_pulseaudio|pulse|pulse|"
+)
+for setup in "${setups[@]}"; do
+  IFS='|' read -r name server recorder output program_output <<<"$setup"
+  [[ $name == *"$only"* ]] || continue
+  $server
+  measure "$name" "$recorder" "$output" ${program_output:+"$program_output"}
   stop_servers
 done
-start_pipewire_pulse 2048
-measure "pipewire-pulse, quantum 2048" pipewire pulse
-stop_servers
-start_pulseaudio
-measure "PulseAudio 16, null sink" pulse
-stop_servers

@@ -29,6 +29,13 @@ constexpr int kLoadTimeoutMs = 5000;
 constexpr int kStepTimeoutMs = 2000;
 // A corrected position is never off by more than the audio output's buffer.
 constexpr double kMaxSeekCorrection = 1.0;
+// Blockwise reports read this often fall at every point of a server's cycle within a second.
+constexpr int kReportIntervalMs = 7;
+// mpv's PipeWire output asks the server for its buffer's length as the latency of its stream,
+// which would make the whole graph run at its largest quantum while the program plays: sound
+// would go on up to 43 ms after a pause instead of about 10. PipeWire takes a process's
+// PIPEWIRE_LATENCY over what its streams ask for; this is mpv's usual 20 ms.
+constexpr const char* kGraphLatency = "960/48000";
 
 // Without a sound device (a server, a container) the file still plays, silently, on the wall
 // clock, so timing lyrics keeps working instead of every load failing.
@@ -94,10 +101,19 @@ MpvSession::MpvSession(const MpvLibrary& mpv, QObject* parent)
         // what the server holds; when one cycle of the server takes several blocks (quanta up
         // to 2048 frames), the earlier ones go uncounted and the position runs up to a cycle
         // ahead of what is heard. Its blocks hold half this time in stereo: 2400 frames at 48 kHz.
+        // (It would also ask the server for this latency; see kGraphLatency.)
         {"pipewire-buffer", "100"},
+        // mpv's PulseAudio output asks the server what it holds on every read instead of
+        // smoothing: PipeWire's PulseAudio server updates its report once a cycle, and the
+        // smoothing fixes its offset on the first report after each resume, up to a cycle off.
+        // The reports then run ahead by part of a cycle, which the position takes off.
+        {"pulse-latency-hacks", "yes"},
     };
     for (const auto& [name, value] : options)
         m_mpv.set_option_string(m_handle, name, value);
+    // The user's own setting stands.
+    if (!qEnvironmentVariableIsSet("PIPEWIRE_LATENCY"))
+        qputenv("PIPEWIRE_LATENCY", kGraphLatency);
     if (const int error = m_mpv.initialize(m_handle); error < 0) {
         m_mpv.terminate_destroy(m_handle);
         m_handle = nullptr;
@@ -107,6 +123,9 @@ MpvSession::MpvSession(const MpvLibrary& mpv, QObject* parent)
     m_mpv.observe_property(m_handle, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
     m_mpv.observe_property(m_handle, kEofReached, "eof-reached", MPV_FORMAT_FLAG);
     m_mpv.set_wakeup_callback(m_handle, wakeUp, this);
+    m_reportClock.setTimerType(Qt::PreciseTimer);
+    m_reportClock.setInterval(kReportIntervalMs);
+    connect(&m_reportClock, &QTimer::timeout, this, &MpvSession::readReport);
 }
 
 MpvSession::~MpvSession()
@@ -177,6 +196,7 @@ bool MpvSession::isAtEnd() const
 
 void MpvSession::setPaused(bool paused)
 {
+    const double asked = PlaybackClock::now();
     drainEvents();
     if (isPaused() == paused)
         return;
@@ -189,10 +209,13 @@ void MpvSession::setPaused(bool paused)
     if (!paused) {
         m_pausedSeekCorrection = 0.0;
         m_clock.forget();
+        if (m_clock.isBlockwise())
+            m_reportClock.start();
         return;
     }
     // What mpv says right after the pause is what had left the sound server; later it creeps on.
-    m_clock.halted(mpvPosition(true));
+    // Blockwise reports say better what had been heard when the pause was asked for.
+    m_clock.halted(m_clock.heardAt(asked).value_or(mpvPosition(true)));
 }
 
 double MpvSession::position() const
@@ -200,9 +223,21 @@ double MpvSession::position() const
     if (m_media != Media::Ready)
         return 0.0;
     const bool paused = isPaused();
+    const double at = PlaybackClock::now();
     // Unavailable while no audio plays (a start, a seek, the end): time-pos holds then.
     const double audioPts = paused || isAtEnd() ? NAN : doubleProperty("audio-pts", NAN);
-    return m_clock.position(mpvPosition(paused), std::isnan(audioPts) ? std::nullopt : std::optional(audioPts));
+    return m_clock.position(at, mpvPosition(paused), std::isnan(audioPts) ? std::nullopt : std::optional(audioPts));
+}
+
+void MpvSession::readReport()
+{
+    if (m_media != Media::Ready || isPaused()) {
+        m_reportClock.stop();
+        return;
+    }
+    const double at = PlaybackClock::now();
+    if (const double audioPts = isAtEnd() ? NAN : doubleProperty("audio-pts", NAN); !std::isnan(audioPts))
+        m_clock.reported(at, audioPts);
 }
 
 double MpvSession::mpvPosition(bool paused) const
@@ -363,6 +398,7 @@ void MpvSession::checkAudioStarted()
     char* output = m_mpv.get_property_string(m_handle, "current-ao");
     const bool hasTrack = track != nullptr;
     const bool hasOutput = output != nullptr;
+    m_clock.setBlockwise(hasOutput && std::strcmp(output, "pulse") == 0);
     m_mpv.free(track);
     m_mpv.free(output);
     if (!hasTrack)

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <initializer_list>
@@ -76,6 +77,7 @@ private:
     void command(std::initializer_list<QByteArray> arguments);
     void startLoading(const QString& path);
     double mpvPosition(bool paused) const;
+    void readReport();
     double doubleProperty(const char* name, double fallback) const;
     bool flagProperty(const char* name) const;
     void setFlagProperty(const char* name, bool value);
@@ -95,4 +97,6 @@ private:
     double m_pausedSeekCorrection = 0.0;
     // What position() gives: mpv's reports moved on while playing, held while paused.
     PlaybackClock m_clock;
+    // Reads a report for m_clock now and then while playing, when the output reports blockwise.
+    QTimer m_reportClock;
 };
