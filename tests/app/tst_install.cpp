@@ -48,6 +48,7 @@ private Q_SLOTS:
     void desktopEntry();
     void packageControl_data();
     void packageControl();
+    void playerLibraryOpenedAtRunTime();
 
 private:
     QTemporaryDir root_;
@@ -147,6 +148,17 @@ void TestInstall::packageControl()
     const Run info = run(u"dpkg-deb"_s, {u"--field"_s, package_, field});
     QCOMPARE(info.exitCode, 0);
     QCOMPARE(info.output.trimmed(), value);
+}
+
+// libmpv is opened once the window is on the screen, so the loader must not map it at launch; the
+// package above still depends on it.
+void TestInstall::playerLibraryOpenedAtRunTime()
+{
+    const Run dynamic = run(u"readelf"_s, {u"--dynamic"_s, root_.filePath(u"usr/bin/xiaoyun-lrc"_s)});
+    QCOMPARE(dynamic.exitCode, 0);
+    const QStringList needed = dynamic.output.split(u'\n').filter(u"(NEEDED)"_s);
+    QVERIFY2(!needed.filter(u"libQt6Widgets"_s).isEmpty(), qPrintable(dynamic.output));
+    QVERIFY2(needed.filter(u"libmpv"_s).isEmpty(), qPrintable(needed.join(u'\n')));
 }
 
 LRC_TEST_GUILESS_MAIN(TestInstall)
