@@ -1,6 +1,7 @@
 // Tests of MediaPlayer as a widget: its context menu, its display and its repaints, its end.
 #include "playback/mediaplayer.h"
 #include "support/mediafixtures.h"
+#include "support/paintcounter.h"
 #include "support/testmain.h"
 
 #include <QAction>
@@ -13,26 +14,6 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject
-{
-public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++count;
-        return false;
-    }
-};
-
-} // namespace
 
 class TestMediaPlayerWidget : public QObject
 {

@@ -1,0 +1,148 @@
+// What the lyric benchmark measures, taken the same way in the program and in its bare floor: the
+// sheet both hold, a key typed into an editor until it is drawn, and the CPU, frames and frame time
+// of a strip while a song plays. Qt only, so that the floor stays linked to nothing of the program.
+#pragma once
+
+#include "support/paintcounter.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QPlainTextEdit>
+#include <QStringList>
+#include <QTest>
+#include <QTextCursor>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace lyricbench {
+
+using namespace Qt::StringLiterals;
+
+constexpr int kLines = 10000;
+constexpr int kSamples = 40;
+constexpr int kFrames = 200;
+constexpr int kPlayMs = 2000;
+
+inline const QStringList& phrases()
+{
+    static const QStringList phrases = {
+        u"风吹过山岗的时候，你在远方轻轻唱"_s, u"那年夏天的雨落满了整条街"_s, u"我把思念写进星光里"_s,
+        u"月光洒在窗前的小路上"_s,           u"走过的春天还留在心里，不曾老去"_s, u"海浪一遍遍诉说着从前"_s,
+    };
+    return phrases;
+}
+
+inline QString tag(int centiseconds)
+{
+    return u"%1:%2.%3"_s.arg(centiseconds / 6000, 2, 10, QLatin1Char('0'))
+        .arg(centiseconds / 100 % 60, 2, 10, QLatin1Char('0'))
+        .arg(centiseconds % 100, 2, 10, QLatin1Char('0'));
+}
+
+// Lines as pages of the grid leave them: one tag and an empty one, now and then a repeat tag.
+inline QString longSheet()
+{
+    QString sheet;
+    for (int line = 0; line < kLines; ++line) {
+        const int at = line * 30;
+        const QString second = line % 5 == 0 ? tag(at + 90000) : QString();
+        sheet += u'[' + tag(at) + u"]["_s + second + u']' + phrases()[line % phrases().size()] + u"\n"_s;
+    }
+    return sheet;
+}
+
+inline double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+inline double timedMs(const std::function<void()>& work)
+{
+    QElapsedTimer clock;
+    clock.start();
+    work();
+    return clock.nsecsElapsed() / 1e6;
+}
+
+inline double medianMs(int runs, const std::function<void()>& work)
+{
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run)
+        times.push_back(timedMs(work));
+    return median(times);
+}
+
+inline double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// One run's figures, passed from the measured process to lyric_bench as one line of numbers.
+struct Figures
+{
+    double parseMs = 0;
+    double keyMs = 0;
+    double frameMs = 0;
+    double framesPerSecond = 0;
+    double cpuPercent = 0;
+    // Playing with an empty sheet: in the program the clock alone repaints; the floor has no such mode.
+    double cpuWithoutLyricsPercent = 0;
+
+    void print() const
+    {
+        std::printf("%f %f %f %f %f %f\n", parseMs, keyMs, frameMs, framesPerSecond, cpuPercent,
+                    cpuWithoutLyricsPercent);
+    }
+    static bool parse(const QByteArray& line, Figures& figures)
+    {
+        const QList<QByteArray> values = line.trimmed().split(' ');
+        if (values.size() != 6)
+            return false;
+        figures = {values[0].toDouble(), values[1].toDouble(), values[2].toDouble(),
+                   values[3].toDouble(), values[4].toDouble(), values[5].toDouble()};
+        return true;
+    }
+};
+
+// A key typed at the end of the sheet, until the editor has drawn it.
+inline double keyMs(QPlainTextEdit& editor)
+{
+    editor.setFocus();
+    editor.moveCursor(QTextCursor::End);
+    return medianMs(kSamples, [&] {
+        QTest::keyClick(&editor, Qt::Key_A);
+        QApplication::processEvents();
+    });
+}
+
+// The share of one core the process uses over a stretch of playback, and the frames drawn meanwhile.
+inline double cpuPercentPlaying(QWidget& strip, double* framesPerSecond = nullptr)
+{
+    PaintCounter counter(&strip);
+    const double cpuBefore = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QTest::qWait(kPlayMs);
+    const double seconds = wall.nsecsElapsed() / 1e9;
+    if (framesPerSecond)
+        *framesPerSecond = counter.count / seconds;
+    return 100.0 * (cpuSeconds() - cpuBefore) / seconds;
+}
+
+inline void measurePlaying(QWidget& strip, const QRect& area, Figures& figures)
+{
+    figures.cpuPercent = cpuPercentPlaying(strip, &figures.framesPerSecond);
+    figures.frameMs = medianMs(kFrames, [&] { strip.repaint(area); });
+}
+
+} // namespace lyricbench
