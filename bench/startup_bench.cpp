@@ -4,228 +4,25 @@
 // For the program also the time until its player runs, and its memory once a song is loaded
 // through the menu and the Open box with real key events. Run under an X server (bench/run.sh);
 // a program named as the argument is measured in place of this build's, e.g. an older build.
+#include "outside/childprocess.h"
+#include "outside/desktop.h"
+#include "outside/watching.h"
 #include "support/mediafixtures.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
-#include <X11/XKBlib.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
-
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <optional>
 #include <thread>
 #include <vector>
 
-extern char** environ;
-
 using namespace Qt::StringLiterals;
-using namespace std::chrono_literals;
+using namespace watching;
 
 namespace {
 
 constexpr int kPairs = 15;
-constexpr auto kPoll = 500us;
-constexpr auto kTimeout = 20s;
-// mpv names the thread that mpv_create() starts; the player's session is made right after.
-constexpr const char* kPlayerThread = "mpv/mpv core";
-
-using Clock = std::chrono::steady_clock;
-
-double millisecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
-}
-
-// The benchmark's own connection to the X server: the pixels in the middle of the screen, the
-// windows on it, and key events through XTest.
-class Desktop
-{
-public:
-    Desktop()
-        : m_display(XOpenDisplay(nullptr))
-    {
-        if (!m_display)
-            return;
-        m_root = DefaultRootWindow(m_display);
-        m_centreX = DisplayWidth(m_display, DefaultScreen(m_display)) / 2;
-        m_centreY = DisplayHeight(m_display, DefaultScreen(m_display)) / 2;
-        m_empty = centre();
-    }
-    ~Desktop()
-    {
-        if (m_display)
-            XCloseDisplay(m_display);
-    }
-    Desktop(const Desktop&) = delete;
-    Desktop& operator=(const Desktop&) = delete;
-
-    bool isOpen() const { return m_display != nullptr; }
-
-    // A block of 8 × 8 pixels in the middle of the screen, where both windows open.
-    QByteArray centre() const
-    {
-        XImage* image = XGetImage(m_display, m_root, m_centreX - 4, m_centreY - 4, 8, 8, AllPlanes, ZPixmap);
-        if (!image)
-            return {};
-        QByteArray pixels(image->data, image->bytes_per_line * image->height);
-        XDestroyImage(image);
-        return pixels;
-    }
-    bool isEmpty() const { return centre() == m_empty; }
-
-    // The top-level windows on the screen now, bigger than a menu.
-    std::vector<Window> windows() const
-    {
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        std::vector<Window> shown;
-        if (!XQueryTree(m_display, m_root, &root, &parent, &children, &count))
-            return shown;
-        for (unsigned int i = 0; i < count; ++i) {
-            XWindowAttributes attributes;
-            if (XGetWindowAttributes(m_display, children[i], &attributes) && attributes.map_state == IsViewable
-                && attributes.width > 300 && attributes.height > 200)
-                shown.push_back(children[i]);
-        }
-        XFree(children);
-        return shown;
-    }
-
-    void focus(Window window)
-    {
-        XSetInputFocus(m_display, window, RevertToPointerRoot, CurrentTime);
-        XSync(m_display, False);
-    }
-
-    void key(KeySym keySym)
-    {
-        const KeyCode code = XKeysymToKeycode(m_display, keySym);
-        const bool shifted = XkbKeycodeToKeysym(m_display, code, 0, 0) != keySym;
-        const KeyCode shift = XKeysymToKeycode(m_display, XK_Shift_L);
-        if (shifted)
-            XTestFakeKeyEvent(m_display, shift, True, CurrentTime);
-        XTestFakeKeyEvent(m_display, code, True, CurrentTime);
-        XTestFakeKeyEvent(m_display, code, False, CurrentTime);
-        if (shifted)
-            XTestFakeKeyEvent(m_display, shift, False, CurrentTime);
-        XSync(m_display, False);
-    }
-
-    void type(const QString& text)
-    {
-        for (const QChar character : text)
-            key(character.unicode());
-    }
-
-private:
-    Display* m_display = nullptr;
-    Window m_root = 0;
-    int m_centreX = 0;
-    int m_centreY = 0;
-    QByteArray m_empty;
-};
-
-// A program started for one measurement, killed when the measurement is done.
-class Child
-{
-public:
-    // folder: the working folder, where the program's Open box opens; "" keeps the benchmark's.
-    explicit Child(const QByteArray& program, const QString& folder = {})
-    {
-        char* argv[] = {const_cast<char*>(program.constData()), nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        const QByteArray path = QFile::encodeName(folder);
-        if (!folder.isEmpty())
-            posix_spawn_file_actions_addchdir_np(&actions, path.constData());
-        if (posix_spawn(&m_pid, program.constData(), &actions, nullptr, argv, environ) != 0)
-            m_pid = 0;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~Child()
-    {
-        if (m_pid <= 0)
-            return;
-        kill(m_pid, SIGKILL);
-        waitpid(m_pid, nullptr, 0);
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-
-    bool isRunning() const { return m_pid > 0 && waitpid(m_pid, nullptr, WNOHANG) == 0; }
-
-    // A figure of /proc/<pid>/status in KiB, such as "VmHWM" (the peak resident memory so far).
-    long statusKiB(const QByteArray& field) const
-    {
-        QFile status(procPath(u"status"_s));
-        if (!status.open(QIODevice::ReadOnly))
-            return -1;
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith(field + ':'))
-                return line.mid(field.size() + 1).trimmed().split(' ').first().toLong();
-        }
-        return -1;
-    }
-
-    bool hasThread(const QByteArray& name) const
-    {
-        const QDir tasks(procPath(u"task"_s));
-        for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-            QFile comm(tasks.filePath(task + u"/comm"_s));
-            if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == name)
-                return true;
-        }
-        return false;
-    }
-
-    bool hasOpen(const QString& path) const
-    {
-        const QDir descriptors(procPath(u"fd"_s));
-        for (const QFileInfo& descriptor : descriptors.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
-            if (descriptor.symLinkTarget() == path)
-                return true;
-        }
-        return false;
-    }
-
-private:
-    QString procPath(const QString& name) const { return u"/proc/%1/%2"_s.arg(m_pid).arg(name); }
-
-    pid_t m_pid = 0;
-};
-
-// Polls until done() holds; false when the child ended or the time ran out first.
-template <typename Done>
-bool waitFor(const Child& child, Done done, std::chrono::nanoseconds poll = kPoll)
-{
-    const Clock::time_point deadline = Clock::now() + kTimeout;
-    while (!done()) {
-        if (Clock::now() > deadline || !child.isRunning())
-            return false;
-        std::this_thread::sleep_for(poll);
-    }
-    return true;
-}
 
 struct Launch
 {
@@ -245,7 +42,7 @@ std::optional<Launch> launch(Desktop& screen, const QByteArray& program, bool wa
         std::this_thread::sleep_for(1ms);
     }
     const Clock::time_point start = Clock::now();
-    Child child(program);
+    const ChildProcess child(program);
     Launch result;
     if (!waitFor(child, [&] { return !screen.isEmpty(); }))
         return std::nullopt;
@@ -265,43 +62,11 @@ struct Loaded
     long residentKiB = -1;
 };
 
-// As a person loads a song: Alt opens the menu bar, Down the 文件 menu, Return its first item
-// 载入歌曲; the song's name is typed into the Open box, which opens in the program's working
-// folder. Done once mpv holds the file open.
-std::optional<Loaded> loadSong(Desktop& screen, const QByteArray& program, const QString& song)
+// The program started in the song's folder, the song loaded through the menu and the Open box.
+std::optional<Loaded> loadSongAndMeasure(Desktop& screen, const QByteArray& program, const QString& song)
 {
-    Child child(program, QFileInfo(song).path());
-    if (!waitFor(child, [&] { return !screen.isEmpty() && child.hasThread(kPlayerThread); }))
-        return std::nullopt;
-    const std::vector<Window> mainWindows = screen.windows();
-    if (mainWindows.size() != 1)
-        return std::nullopt;
-    screen.focus(mainWindows.front());
-    std::this_thread::sleep_for(200ms);
-    for (const KeySym key : {XK_Alt_L, XK_Down, XK_Return}) {
-        screen.key(key);
-        std::this_thread::sleep_for(200ms);
-    }
-    Window dialog = 0;
-    const auto dialogShown = [&] {
-        for (const Window window : screen.windows()) {
-            if (window != mainWindows.front())
-                dialog = window;
-        }
-        return dialog != 0;
-    };
-    if (!waitFor(child, dialogShown, 10ms))
-        return std::nullopt;
-    screen.focus(dialog);
-    std::this_thread::sleep_for(300ms);
-    screen.type(QFileInfo(song).fileName());
-    std::this_thread::sleep_for(300ms);
-    screen.key(XK_Return);
-    // A completion list over the name box may take the first Return.
-    std::this_thread::sleep_for(1s);
-    if (screen.windows().size() > 1)
-        screen.key(XK_Return);
-    if (!waitFor(child, [&] { return child.hasOpen(song); }, 10ms))
+    const ChildProcess child(program, {}, QFileInfo(song).path());
+    if (!loadSong(screen, child, song))
         return std::nullopt;
     std::this_thread::sleep_for(1s);
     return Loaded{child.statusKiB("VmHWM"), child.statusKiB("VmRSS")};
@@ -353,7 +118,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "no song to load: %s\n", qPrintable(fixtures.error()));
         return 1;
     }
-    const std::optional<Loaded> loaded = loadSong(screen, program, song);
+    const std::optional<Loaded> loaded = loadSongAndMeasure(screen, program, song);
     if (!loaded) {
         std::fprintf(stderr, "the song could not be loaded through the Open box\n");
         return 1;
