@@ -291,9 +291,14 @@ void TestForm1Hotkey::readoutLeavesTheFocusWithAnotherClient()
     QProcess openbox;
     openbox.start(u"openbox"_s, {u"--sm-disable"_s});
     QTRY_VERIFY2(keyboard_.screenIsManaged(), "needs openbox (scripts/deps.sh --tests)");
-    // The window manager may hand the focus round while it takes over the windows: ask until it stays.
-    QTRY_VERIFY((keyboard_.focusOwnWindow(), QGuiApplication::applicationState() != Qt::ApplicationActive));
-    QVERIFY(keyboard_.ownWindowHasFocus());
+    // The window manager may hand the focus round while it takes over the windows, later on a busy
+    // machine: ask until the other client still has it a moment after.
+    const auto focusStaysWithOwnWindow = [&] {
+        keyboard_.focusOwnWindow();
+        QTest::qWait(200);
+        return keyboard_.ownWindowHasFocus() && QGuiApplication::applicationState() != Qt::ApplicationActive;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(focusStaysWithOwnWindow(), 10000);
     tap(XK_F9);
     QTRY_COMPARE(form_->Command1->text(), u"暂停"_s);
 
