@@ -48,8 +48,7 @@ QString realisticSheet()
         if (line % 7 == 6)
             sheet += u"[][]\r\n"_s;
         else if (line % 5 == 0)
-            sheet += u'[' + tag(at) + u"]["_s + tag(at + 90000) + u']'
-                + kPhrases[line % kPhrases.size()] + u"\r\n"_s;
+            sheet += u'[' + tag(at) + u"]["_s + tag(at + 90000) + u']' + kPhrases[line % kPhrases.size()] + u"\r\n"_s;
         else
             sheet += u'[' + tag(at) + u"][]"_s + kPhrases[line % kPhrases.size()] + u"\r\n"_s;
     }
@@ -89,10 +88,10 @@ int main()
     qsizetype fileSize = 0;
     // The first run is counted: it is the one that loads glibc's conversion modules.
     report("export", timed([&] {
-        const QByteArray bytes = lrcFileBytes(removeEmptyTags(sheet));
-        writeLrcFile(path, bytes);
-        fileSize = bytes.size();
-    }));
+               const QByteArray bytes = lrcFileBytes(removeEmptyTags(sheet));
+               writeLrcFile(path, bytes);
+               fileSize = bytes.size();
+           }));
     const QString cleaned = removeEmptyTags(sheet);
     report("encode", timed([&] { fileSize = encodeCodePage936(cleaned).size(); }));
     // Characters outside code page 936 take the slower per-character way.

@@ -38,8 +38,7 @@ static void wait_for_pause(mpv_handle* mpv)
             return;
         if (event->event_id == MPV_EVENT_PROPERTY_CHANGE) {
             const mpv_event_property* property = event->data;
-            if (strcmp(property->name, "pause") == 0 && property->format == MPV_FORMAT_FLAG
-                && *(int*)property->data)
+            if (strcmp(property->name, "pause") == 0 && property->format == MPV_FORMAT_FLAG && *(int*)property->data)
                 return;
         }
     }
@@ -50,7 +49,7 @@ static mpv_handle* start_player(const char* song)
     mpv_handle* mpv = mpv_create();
     if (!mpv)
         return NULL;
-    const char* const options[][2] = {{"ao", "null"},     {"vo", "null"},       {"vid", "no"}, {"config", "no"},
+    const char* const options[][2] = {{"ao", "null"},     {"vo", "null"},          {"vid", "no"},   {"config", "no"},
                                       {"terminal", "no"}, {"audio-display", "no"}, {"pause", "yes"}};
     for (size_t i = 0; i < sizeof options / sizeof options[0]; ++i)
         mpv_set_option_string(mpv, options[i][0], options[i][1]);
@@ -96,10 +95,10 @@ int main(int argc, char* argv[])
         return 1;
     }
     const int screen = DefaultScreen(display);
-    const Window readout = XCreateSimpleWindow(
-        display, DefaultRootWindow(display), (DisplayWidth(display, screen) - kReadoutWidth) / 2,
-        (DisplayHeight(display, screen) - kReadoutHeight) / 2, kReadoutWidth, kReadoutHeight, 0,
-        BlackPixel(display, screen), WhitePixel(display, screen));
+    const Window readout
+        = XCreateSimpleWindow(display, DefaultRootWindow(display), (DisplayWidth(display, screen) - kReadoutWidth) / 2,
+                              (DisplayHeight(display, screen) - kReadoutHeight) / 2, kReadoutWidth, kReadoutHeight, 0,
+                              BlackPixel(display, screen), WhitePixel(display, screen));
     const KeyCode f9 = XKeysymToKeycode(display, XK_F9);
     int down = 0, paused = 1;
     for (;;) {

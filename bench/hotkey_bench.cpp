@@ -10,8 +10,8 @@
 #include "support/xtestkeyboard.h"
 
 #include <QApplication>
-#include <QPushButton>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -69,8 +69,9 @@ bool spinUntil(const QElapsedTimer& clock, Done done)
     return true;
 }
 
-struct PressRun {
-    std::vector<double> latencies;  // key-down to paused, in milliseconds
+struct PressRun
+{
+    std::vector<double> latencies; // key-down to paused, in milliseconds
     int resumed = 0;
 };
 
@@ -102,8 +103,8 @@ PressRun measurePresses(Form1& form, TimingPrompts& prompts, XTestKeyboard& keyb
 
 void report(const char* what, const PressRun& run)
 {
-    std::printf("%s: %zu of %d pauses and %d of %d resumes seen", what, run.latencies.size(), kPresses,
-                run.resumed, kPresses);
+    std::printf("%s: %zu of %d pauses and %d of %d resumes seen", what, run.latencies.size(), kPresses, run.resumed,
+                kPresses);
     if (!run.latencies.empty())
         std::printf("; key-down to paused median %.2f ms, worst %.2f ms (targets 2 ms and 5 ms)",
                     run.latencies[run.latencies.size() / 2], run.latencies.back());

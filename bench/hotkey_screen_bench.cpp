@@ -47,7 +47,7 @@ struct Side
 {
     Presses held;
     Presses quick;
-    std::vector<double> idleCpuPercent;          // the floor's, or the program's with a song paused
+    std::vector<double> idleCpuPercent; // the floor's, or the program's with a song paused
     std::vector<double> idleWithoutSongCpuPercent; // the program's only
 };
 
@@ -70,14 +70,16 @@ void pressAndWatch(Desktop& screen, const ChildProcess& child, const QByteArray&
 {
     for (int press = 0; press < kPresses; ++press) {
         stroke(screen, quick);
-        if (waitFor(child, [&] { return watched(screen) == nothing; }, kPixelPoll, kToggleTimeout))
+        if (waitFor(
+                child, [&] { return watched(screen) == nothing; }, kPixelPoll, kToggleTimeout))
             ++run.resumes;
         std::this_thread::sleep_for(std::chrono::milliseconds(QRandomGenerator::global()->bounded(50, 250)));
         const Clock::time_point keyDown = Clock::now();
         screen.press(XK_F9);
         if (quick)
             screen.release(XK_F9);
-        if (waitFor(child, [&] { return watched(screen) != nothing; }, kPixelPoll, kToggleTimeout))
+        if (waitFor(
+                child, [&] { return watched(screen) != nothing; }, kPixelPoll, kToggleTimeout))
             run.latencies.push_back(millisecondsSince(keyDown));
         if (!quick) {
             std::this_thread::sleep_for(kHold);
@@ -126,7 +128,9 @@ bool runProgram(Desktop& screen, const QByteArray& program, const QString& song,
 bool runBare(Desktop& screen, const QByteArray& bare, const QString& song, Side& side)
 {
     const ChildProcess child(bare, {song});
-    return waitFor(child, [&] { return child.hasOpen(song); }, 10ms) && measurePresses(screen, child, side);
+    return waitFor(
+               child, [&] { return child.hasOpen(song); }, 10ms)
+        && measurePresses(screen, child, side);
 }
 
 bool runTimersBare(Side& side)

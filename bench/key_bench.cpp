@@ -92,7 +92,7 @@ void report(GlobalKey::Source source, Display* display)
                 median / 1000, delays.back() / 1000.0, delays.size(), size_t(missed));
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

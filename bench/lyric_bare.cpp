@@ -28,7 +28,7 @@ public:
     {
         if (!m_mpv)
             return;
-        const char* const options[][2] = {{"ao", "null"},     {"vo", "null"},       {"vid", "no"},
+        const char* const options[][2] = {{"ao", "null"},   {"vo", "null"},     {"vid", "no"},
                                           {"config", "no"}, {"terminal", "no"}, {"audio-display", "no"}};
         for (const auto& option : options)
             mpv_set_option_string(m_mpv, option[0], option[1]);
@@ -72,7 +72,8 @@ class BareStrip : public QWidget
 {
 public:
     BareStrip(const BarePlayer& player, QWidget* parent)
-        : QWidget(parent), m_player(player)
+        : QWidget(parent)
+        , m_player(player)
     {
         connect(&m_frames, &QTimer::timeout, this, [this] { update(); });
         m_frames.setTimerType(Qt::PreciseTimer);

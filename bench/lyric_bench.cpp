@@ -92,8 +92,8 @@ void report(const char* what, const char* unit, const std::vector<Figures>& prog
         ours.push_back(figures.*field);
     for (const Figures& figures : bare)
         floor.push_back(figures.*field);
-    std::printf("%s: program median %.3f %s, bare floor %.3f %s (%.2fx)%s\n", what, median(ours), unit, median(floor), unit,
-                median(ours) / median(floor), target);
+    std::printf("%s: program median %.3f %s, bare floor %.3f %s (%.2fx)%s\n", what, median(ours), unit, median(floor),
+                unit, median(ours) / median(floor), target);
 }
 
 // The lookup a frame makes, on its own: positions spread over the whole sheet.
@@ -137,7 +137,8 @@ int main(int argc, char* argv[])
            ", target well under 5 ms");
     report("a key typed into the sheet, until drawn", "ms", program, bare, &Figures::keyMs, "");
     report("one frame of the strip while playing", "ms", program, bare, &Figures::frameMs, "");
-    report("frames drawn while playing", "per second", program, bare, &Figures::framesPerSecond, ", target at least 30");
+    report("frames drawn while playing", "per second", program, bare, &Figures::framesPerSecond,
+           ", target at least 30");
     report("CPU while playing, mpv included", "%", program, bare, &Figures::cpuPercent, "");
     std::vector<double> withoutLyrics;
     for (const Figures& figures : program)

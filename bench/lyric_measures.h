@@ -35,8 +35,12 @@ constexpr int kPlayMs = 2000;
 inline const QStringList& phrases()
 {
     static const QStringList phrases = {
-        u"风吹过山岗的时候，你在远方轻轻唱"_s, u"那年夏天的雨落满了整条街"_s, u"我把思念写进星光里"_s,
-        u"月光洒在窗前的小路上"_s,           u"走过的春天还留在心里，不曾老去"_s, u"海浪一遍遍诉说着从前"_s,
+        u"风吹过山岗的时候，你在远方轻轻唱"_s,
+        u"那年夏天的雨落满了整条街"_s,
+        u"我把思念写进星光里"_s,
+        u"月光洒在窗前的小路上"_s,
+        u"走过的春天还留在心里，不曾老去"_s,
+        u"海浪一遍遍诉说着从前"_s,
     };
     return phrases;
 }

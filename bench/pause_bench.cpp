@@ -66,8 +66,9 @@ void printFigures(const std::vector<Sample>& samples)
         errors.push_back(std::fabs(sample.errorMs));
         calls.push_back(sample.pauseCallMs);
     }
-    std::printf("pause readout vs wall clock over %zu pauses: median error %.2f ms, worst %.2f ms (target: worst 10 ms)\n",
-                samples.size(), median(errors), *std::max_element(errors.begin(), errors.end()));
+    std::printf(
+        "pause readout vs wall clock over %zu pauses: median error %.2f ms, worst %.2f ms (target: worst 10 ms)\n",
+        samples.size(), median(errors), *std::max_element(errors.begin(), errors.end()));
     std::printf("pause() call, settling included: median %.2f ms, longest %.2f ms\n", median(calls),
                 *std::max_element(calls.begin(), calls.end()));
 }

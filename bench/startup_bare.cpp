@@ -73,7 +73,8 @@ void fillClient(QWidget* client)
     const std::array<int, 3> left = {360, 1680, 3240};
     const std::array<int, 3> width = {1215, 1215, 7575};
     for (int box = 0; box < 21; ++box)
-        place(new QLineEdit(prompts[box % 3], client), twips(left[box % 3], 2760 + 600 * (box / 3), width[box % 3], 375));
+        place(new QLineEdit(prompts[box % 3], client),
+              twips(left[box % 3], 2760 + 600 * (box / 3), width[box % 3], 375));
     place(new QGroupBox(u"播放控制"_s, client), twips(2160, 1440, 4815, 855));
     place(new QGroupBox(u"音量控制"_s, client), twips(7440, 1440, 2535, 855));
     place(new QPushButton(u"快进"_s, client), twips(2400, 1680, 855, 495))->setEnabled(false);

@@ -106,8 +106,9 @@ int main(int argc, char* argv[])
     std::printf("launch to first painted pixels, %d alternating pairs: program median %.1f ms, bare Qt window "
                 "median %.1f ms (%.2fx, target at most 1.3x)\n",
                 kPairs, median(programPaint), median(barePaint), ratio);
-    std::printf("peak memory at first paint (median): program %.1f MiB, bare Qt window %.1f MiB (target under 50 MiB)\n",
-                median(programPeak), median(barePeak));
+    std::printf(
+        "peak memory at first paint (median): program %.1f MiB, bare Qt window %.1f MiB (target under 50 MiB)\n",
+        median(programPeak), median(barePeak));
     std::printf("launch to the player running (libmpv loaded, its core thread started): median %.1f ms\n",
                 median(ready));
 
@@ -123,7 +124,8 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "the song could not be loaded through the Open box\n");
         return 1;
     }
-    std::printf("memory with a song loaded through the Open box: peak %.1f MiB, resident %.1f MiB (target under 100 MiB)\n",
-                loaded->peakKiB / 1024.0, loaded->residentKiB / 1024.0);
+    std::printf(
+        "memory with a song loaded through the Open box: peak %.1f MiB, resident %.1f MiB (target under 100 MiB)\n",
+        loaded->peakKiB / 1024.0, loaded->residentKiB / 1024.0);
     return 0;
 }

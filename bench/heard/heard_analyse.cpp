@@ -331,8 +331,8 @@ int analyse(const std::string& setUp, bool pipewire, const char* samplesPath, co
     for (size_t i = 1; i < marks.size(); ++i)
         sizes.push_back(marks[i].first - marks[i - 1].first);
     std::nth_element(sizes.begin(), sizes.begin() + sizes.size() / 2, sizes.end());
-    const std::string quantum = pipewire && !sizes.empty()
-        ? "quantum " + std::to_string(sizes[sizes.size() / 2]) + " frames; " : "";
+    const std::string quantum
+        = pipewire && !sizes.empty() ? "quantum " + std::to_string(sizes[sizes.size() / 2]) + " frames; " : "";
     std::printf("%-44s readout-heard |median| %6.2f ms, worst %6.2f ms, signed mean %+6.2f ms (n %zu%s)\n",
                 setUp.c_str(), readout.median(), readout.worst(), readout.mean(), readout.values.size(),
                 readout.rejected ? ", some unmatched" : "");
@@ -342,10 +342,10 @@ int analyse(const std::string& setUp, bool pipewire, const char* samplesPath, co
     std::printf("%-44s after a pause the sound went on %5.1f ms (median), %5.1f ms worst; after play it came back "
                 "in %5.1f ms (median); it came back at the media time where it stopped: |median| %5.2f ms, "
                 "worst %5.2f ms, mean %+6.2f ms (n %zu)\n",
-                "", resumes.wentOn.median(), resumes.wentOn.worst(), resumes.cameBack.median(),
-                resumes.jump.median(), resumes.jump.worst(), resumes.jump.mean(), resumes.jump.values.size());
-    std::printf("%-44s %sweakest match %.3f; %d pause, %d live and %d resume moments unmatched\n", "",
-                quantum.c_str(), weakest, readout.rejected, live.rejected, resumes.jump.rejected);
+                "", resumes.wentOn.median(), resumes.wentOn.worst(), resumes.cameBack.median(), resumes.jump.median(),
+                resumes.jump.worst(), resumes.jump.mean(), resumes.jump.values.size());
+    std::printf("%-44s %sweakest match %.3f; %d pause, %d live and %d resume moments unmatched\n", "", quantum.c_str(),
+                weakest, readout.rejected, live.rejected, resumes.jump.rejected);
     std::ofstream figures(figuresPath);
     figures << readout.median() << ' ' << readout.worst() << ' ' << live.median() << ' ' << live.worst() << '\n';
     return figures ? 0 : 1;
@@ -385,7 +385,8 @@ int main(int argc, char* argv[])
         return analyse(argv[2], std::string(argv[3]) == "pipewire", argv[4], argv[5], argv[6], argv[7]);
     if (mode == "compare" && argc == 5)
         return compare(argv[2], argv[3], argv[4]);
-    std::fprintf(stderr, "usage: heard_analyse song WAV | analyse SETUP pulse|pipewire SAMPLES TIMELINE EVENTS FIGURES"
-                         " | compare SETUP PROGRAM_FIGURES FLOOR_FIGURES\n");
+    std::fprintf(stderr,
+                 "usage: heard_analyse song WAV | analyse SETUP pulse|pipewire SAMPLES TIMELINE EVENTS FIGURES"
+                 " | compare SETUP PROGRAM_FIGURES FLOOR_FIGURES\n");
     return 2;
 }

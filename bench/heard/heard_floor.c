@@ -13,8 +13,16 @@
 #include <stdlib.h>
 #include <time.h>
 
-enum { kPauses = 20, kSilenceBeforeMs = 1500, kShortestPlayMs = 400, kLongestPlayMs = 1400, kLiveReadsPerPlay = 3,
-       kSettleAfterPlayMs = 200, kPausedMs = 300, kLoadTimeoutS = 5 };
+enum {
+    kPauses = 20,
+    kSilenceBeforeMs = 1500,
+    kShortestPlayMs = 400,
+    kLongestPlayMs = 1400,
+    kLiveReadsPerPlay = 3,
+    kSettleAfterPlayMs = 200,
+    kPausedMs = 300,
+    kLoadTimeoutS = 5
+};
 
 static long long monotonic_ns(void)
 {
@@ -105,7 +113,7 @@ int main(int argc, char* argv[])
         fprintf(stderr, "heard_floor: cannot start libmpv or write %s\n", argv[2]);
         return 1;
     }
-    const char* options[][2] = {{"config", "no"}, {"vo", "null"}, {"vid", "no"}, {"terminal", "no"},
+    const char* options[][2] = {{"config", "no"},        {"vo", "null"},   {"vid", "no"},  {"terminal", "no"},
                                 {"keep-open", "always"}, {"pause", "yes"}, {"ao", argv[3]}};
     for (size_t i = 0; i < sizeof options / sizeof options[0]; ++i)
         mpv_set_option_string(mpv, options[i][0], options[i][1]);

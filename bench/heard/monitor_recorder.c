@@ -21,14 +21,16 @@
 
 enum { kPulseLatencyUs = 100000, kRate = 48000, kChannels = 2, kMaxSeconds = 600, kMaxBuffers = 1 << 20 };
 
-struct buffer_mark {
+struct buffer_mark
+{
     int64_t first;
     int64_t arrival_ns;
     int64_t cycle_ns;
     int64_t delay;
 };
 
-struct recording {
+struct recording
+{
     float* samples;
     int64_t count;
     struct buffer_mark* marks;
@@ -178,9 +180,9 @@ static int record_pipewire(struct recording* r, const char* sink)
     r->pw_loop = pw_main_loop_new(NULL);
     pw_loop_add_signal(pw_main_loop_get_loop(r->pw_loop), SIGINT, pw_stop, r);
     pw_loop_add_signal(pw_main_loop_get_loop(r->pw_loop), SIGTERM, pw_stop, r);
-    struct pw_properties* props = pw_properties_new(PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Capture",
-                                                    PW_KEY_STREAM_CAPTURE_SINK, "true", PW_KEY_TARGET_OBJECT, sink,
-                                                    PW_KEY_NODE_NAME, "monitor-recorder", NULL);
+    struct pw_properties* props
+        = pw_properties_new(PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Capture", PW_KEY_STREAM_CAPTURE_SINK,
+                            "true", PW_KEY_TARGET_OBJECT, sink, PW_KEY_NODE_NAME, "monitor-recorder", NULL);
     r->pw_stream = pw_stream_new_simple(pw_main_loop_get_loop(r->pw_loop), "monitor recorder", props, &pw_events, r);
     uint8_t pod[1024];
     struct spa_pod_builder builder = SPA_POD_BUILDER_INIT(pod, sizeof pod);
@@ -190,7 +192,8 @@ static int record_pipewire(struct recording* r, const char* sink)
     const struct spa_pod* params[1] = {spa_format_audio_raw_build(&builder, SPA_PARAM_EnumFormat, &info)};
     if (pw_stream_connect(r->pw_stream, PW_DIRECTION_INPUT, PW_ID_ANY,
                           PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS | PW_STREAM_FLAG_RT_PROCESS, params,
-                          1) < 0) {
+                          1)
+        < 0) {
         fprintf(stderr, "monitor_recorder: cannot connect to PipeWire\n");
         return 1;
     }

@@ -87,7 +87,8 @@ bool ChildProcess::hasThread(const QByteArray& name) const
 bool ChildProcess::hasOpen(const QString& path) const
 {
     const QDir descriptors(procPath(u"fd"_s));
-    for (const QFileInfo& descriptor : descriptors.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+    for (const QFileInfo& descriptor :
+         descriptors.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
         if (descriptor.symLinkTarget() == path)
             return true;
     }

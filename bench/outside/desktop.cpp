@@ -1,11 +1,11 @@
 #include "outside/desktop.h"
 
 // Xlib's headers come last: their macros clash with Qt names.
-#include <X11/Xlib.h>
 #include <X11/XKBlib.h>
-#include <X11/keysym.h>
+#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 Desktop::Desktop()
     : m_display(XOpenDisplay(nullptr))

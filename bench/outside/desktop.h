@@ -13,7 +13,7 @@ struct _XDisplay;
 class Desktop
 {
 public:
-    using Window = unsigned long;  // Xlib's Window and KeySym, both XIDs
+    using Window = unsigned long; // Xlib's Window and KeySym, both XIDs
     using KeySym = unsigned long;
 
     Desktop();

@@ -54,5 +54,6 @@ bool watching::loadSong(Desktop& screen, const ChildProcess& program, const QStr
     std::this_thread::sleep_for(1s);
     if (screen.windows().size() > 1)
         screen.key(XK_Return);
-    return waitFor(program, [&] { return program.hasOpen(song); }, 10ms);
+    return waitFor(
+        program, [&] { return program.hasOpen(song); }, 10ms);
 }

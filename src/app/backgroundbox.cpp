@@ -33,7 +33,8 @@ bool BackgroundBox::inBackground(const QDialog& box)
     return owner && owner->isVisible() && QGuiApplication::applicationState() != Qt::ApplicationActive;
 }
 
-BackgroundBox::BackgroundBox(QDialog& box) : box_(box)
+BackgroundBox::BackgroundBox(QDialog& box)
+    : m_box(box)
 {
     qApp->installEventFilter(this);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, &BackgroundBox::takeFocusOnReturn);
@@ -42,22 +43,22 @@ BackgroundBox::BackgroundBox(QDialog& box) : box_(box)
 // When the user comes back to this program, the box takes the focus, as a modal box would.
 void BackgroundBox::takeFocusOnReturn(Qt::ApplicationState state)
 {
-    if (state == Qt::ApplicationActive && box_.isVisible())
-        box_.activateWindow();
+    if (state == Qt::ApplicationActive && m_box.isVisible())
+        m_box.activateWindow();
 }
 
 // Clicks meant for the program's other windows go nowhere while the box is shown, as under a modal
 // box. A box closed but still waiting to return, under a newer one, no longer holds them.
 bool BackgroundBox::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!box_.isVisible())
+    if (!m_box.isVisible())
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::Wheel:
-        if (auto* window = qobject_cast<QWindow*>(watched); window && window != box_.windowHandle())
+        if (auto* window = qobject_cast<QWindow*>(watched); window && window != m_box.windowHandle())
             return true;
         break;
     default:

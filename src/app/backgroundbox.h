@@ -25,5 +25,5 @@ private:
     explicit BackgroundBox(QDialog& box);
     void takeFocusOnReturn(Qt::ApplicationState state);
 
-    QDialog& box_;
+    QDialog& m_box;
 };

@@ -7,25 +7,24 @@
 
 CommonDialog::CommonDialog(UserPrompts& prompts, QWidget* owner)
     : QObject(owner)
-    , prompts_(prompts)
-    , owner_(owner)
-{
-}
+    , m_prompts(prompts)
+    , m_owner(owner)
+{}
 
 bool CommonDialog::showOpen()
 {
-    return accept(prompts_.askOpenFile(owner_, filter_));
+    return accept(m_prompts.askOpenFile(m_owner, m_filter));
 }
 
 bool CommonDialog::showSave()
 {
-    return accept(prompts_.askSaveFile(owner_, filter_));
+    return accept(m_prompts.askSaveFile(m_owner, m_filter));
 }
 
 bool CommonDialog::accept(const QString& chosen)
 {
     if (chosen.isEmpty())
         return false;
-    fileName_ = chosen;
+    m_fileName = chosen;
     return true;
 }

@@ -13,8 +13,8 @@ class CommonDialog : public QObject
 public:
     CommonDialog(UserPrompts& prompts, QWidget* owner);
 
-    void setFilter(const QString& filter) { filter_ = filter; }
-    QString fileName() const { return fileName_; }
+    void setFilter(const QString& filter) { m_filter = filter; }
+    QString fileName() const { return m_fileName; }
 
     // Both return false when the user cancels; the file name then stays as it was.
     bool showOpen();
@@ -23,8 +23,8 @@ public:
 private:
     bool accept(const QString& chosen);
 
-    UserPrompts& prompts_;
-    QWidget* owner_;
-    QString filter_;
-    QString fileName_;
+    UserPrompts& m_prompts;
+    QWidget* m_owner;
+    QString m_filter;
+    QString m_fileName;
 };

@@ -63,8 +63,7 @@ Dialog::Dialog(QWidget* parent)
     Frame1 = new QGroupBox(u"关于程序"_s, client);
     Frame1->setObjectName(u"Frame1"_s);
     Frame1->setGeometry(rectFromTwips(360, 240, 3855, 1695));
-    const QString address = makerPageUrl().toString(QUrl::RemoveScheme | QUrl::RemovePath | QUrl::RemoveQuery)
-                                .mid(2);
+    const QString address = makerPageUrl().toString(QUrl::RemoveScheme | QUrl::RemovePath | QUrl::RemoveQuery).mid(2);
     SkinLabel1 = createLabel("SkinLabel1", u"作者："_s + kAuthorName, rectFromTwips(600, 720, 3495, 255), client);
     SkinLabel2 = createLabel("SkinLabel2", u"联系QQ："_s + kContactNumber + u"   欢迎反馈BUG"_s,
                              rectFromTwips(600, 1200, 3255, 495), client);

@@ -61,9 +61,8 @@ void DialogPrompts::showMessage(QWidget* parent, const QString& text, const QStr
 
 bool DialogPrompts::dismissMessage(const QString& title)
 {
-    return dismiss([&](const QMessageBox& box) {
-        return box.icon() == QMessageBox::NoIcon && box.windowTitle() == title;
-    });
+    return dismiss(
+        [&](const QMessageBox& box) { return box.icon() == QMessageBox::NoIcon && box.windowTitle() == title; });
 }
 
 bool DialogPrompts::confirm(QWidget* parent, const QString& title, const QString& text, const QString& goAhead,
@@ -90,17 +89,16 @@ void DialogPrompts::showError(QWidget* parent, const QString& action, const QStr
 
 bool DialogPrompts::dismissError(const QString& action)
 {
-    return dismiss([&](const QMessageBox& box) {
-        return box.icon() == QMessageBox::Critical && box.text() == errorText(action);
-    });
+    return dismiss(
+        [&](const QMessageBox& box) { return box.icon() == QMessageBox::Critical && box.text() == errorText(action); });
 }
 
 void DialogPrompts::exec(QMessageBox& box)
 {
     QPointer<QMessageBox> guard(&box);
-    openMessages_.append(guard);
+    m_openMessages.append(guard);
     BackgroundBox::exec(box);
-    openMessages_.removeAll(guard);
+    m_openMessages.removeAll(guard);
 }
 
 // A box already closed may still be waiting to return, under a newer one opened from inside its
@@ -108,7 +106,7 @@ void DialogPrompts::exec(QMessageBox& box)
 bool DialogPrompts::dismiss(const std::function<bool(const QMessageBox&)>& matches)
 {
     bool closed = false;
-    for (const QPointer<QMessageBox>& box : std::as_const(openMessages_)) {
+    for (const QPointer<QMessageBox>& box : std::as_const(m_openMessages)) {
         if (box && box->isVisible() && matches(*box)) {
             box->done(QMessageBox::Ok);
             closed = true;

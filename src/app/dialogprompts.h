@@ -31,5 +31,5 @@ private:
     // Closes every open box that matches; false when there was none.
     bool dismiss(const std::function<bool(const QMessageBox&)>& matches);
 
-    QList<QPointer<QMessageBox>> openMessages_;
+    QList<QPointer<QMessageBox>> m_openMessages;
 };

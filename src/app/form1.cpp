@@ -53,8 +53,8 @@ constexpr int kTimerIntervalMs = 1;
 constexpr QRect kPlayerDisplayBand = rectFromTwips(0, 375, 10455, 945);
 
 const QStringList kBrushFontFamilies = {u"迷你简毡笔黑"_s, u"AR PL UKai CN"_s, u"Noto Sans CJK SC"_s};
-const QStringList kTitleFontFamilies = {u"微软雅黑"_s, u"Microsoft YaHei"_s, u"Noto Sans CJK SC"_s,
-                                        u"WenQuanYi Micro Hei"_s};
+const QStringList kTitleFontFamilies
+    = {u"微软雅黑"_s, u"Microsoft YaHei"_s, u"Noto Sans CJK SC"_s, u"WenQuanYi Micro Hei"_s};
 
 // Tab runs through the grid row by row, time 1, time 2, lyric, so what is typed after a Tab lands
 // in the box to its right; the controls designed with tab positions among the grid's (Command1,
@@ -77,7 +77,7 @@ void place(QWidget* control, const char* name, QRect twips, int tabIndex)
 
 Form1::Form1(UserPrompts& prompts, QWidget* parent)
     : QWidget(parent)
-    , prompts_(prompts)
+    , m_prompts(prompts)
 {
     setObjectName(u"Form1"_s);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -99,7 +99,7 @@ Form1::Form1(UserPrompts& prompts, QWidget* parent)
 
     createControls();
     setTabOrder();
-    hotkey_ = new GlobalKey(Qt::Key_F9, this);
+    m_hotkey = new GlobalKey(Qt::Key_F9, this);
     connectHandlers();
     Text1[1]->setFocus();
     Form_Load();
@@ -111,7 +111,7 @@ Form1::~Form1() = default;
 
 Dialog* Form1::aboutDialog() const
 {
-    return aboutDialog_.data();
+    return m_aboutDialog.data();
 }
 
 void Form1::createMenus()
@@ -203,9 +203,9 @@ void Form1::createControls()
         timer->setTimerType(Qt::PreciseTimer);
     }
 
-    CommonDialog1 = new CommonDialog(prompts_, this);
+    CommonDialog1 = new CommonDialog(m_prompts, this);
     CommonDialog1->setObjectName(u"CommonDialog1"_s);
-    CommonDialog2 = new CommonDialog(prompts_, this);
+    CommonDialog2 = new CommonDialog(m_prompts, this);
     CommonDialog2->setObjectName(u"CommonDialog2"_s);
     Skin1 = new Skin(this);
     Skin1->setObjectName(u"Skin1"_s);
@@ -264,7 +264,7 @@ void Form1::handle(const QString& action, Body&& body)
     try {
         body();
     } catch (const std::exception& error) {
-        prompts_.showError(this, action, QString::fromUtf8(error.what()));
+        m_prompts.showError(this, action, QString::fromUtf8(error.what()));
     }
 }
 
@@ -294,8 +294,7 @@ void Form1::载入歌曲_Click()
         const auto tryStep = [](auto&& step) {
             try {
                 step();
-            } catch (const std::exception&) {
-            }
+            } catch (const std::exception&) {}
         };
         tryStep([&] { mp3->setURL(path); });
         tryStep([&] { mp3->controls().stop(); });
@@ -311,8 +310,8 @@ void Form1::close_Click()
 void Form1::closeEvent(QCloseEvent* event)
 {
     if (holdsUnsavedWork()
-        && !prompts_.confirm(this, u"LRC晓韵星舟"_s, u"歌词还没有生成LRC文件，退出后将会丢失。确定要退出吗？"_s,
-                             u"退出"_s, u"取消"_s)) {
+        && !m_prompts.confirm(this, u"LRC晓韵星舟"_s, u"歌词还没有生成LRC文件，退出后将会丢失。确定要退出吗？"_s,
+                              u"退出"_s, u"取消"_s)) {
         event->ignore();
         return;
     }
@@ -353,10 +352,10 @@ void Form1::openWebPage()
 void Form1::about_Click()
 {
     handle(u"关于"_s, [this] {
-        if (!aboutDialog_)
-            aboutDialog_ = new Dialog;
-        aboutDialog_->show();
-        aboutDialog_->raise();
+        if (!m_aboutDialog)
+            m_aboutDialog = new Dialog;
+        m_aboutDialog->show();
+        m_aboutDialog->raise();
     });
 }
 
@@ -371,22 +370,18 @@ void Form1::Command1_Click()
         mp3->controls().pause();
         Command1->setText(kPlayCaption);
         const QString readout = positionReadout(mp3->controls().currentPosition());
-        prompts_.showMessage(this, readout, kReadoutTitle);
+        m_prompts.showMessage(this, readout, kReadoutTitle);
     });
 }
 
 void Form1::Command2_Click()
 {
-    handle(u"快进"_s, [this] {
-        mp3->controls().setCurrentPosition(mp3->controls().currentPosition() + kSeekStep);
-    });
+    handle(u"快进"_s, [this] { mp3->controls().setCurrentPosition(mp3->controls().currentPosition() + kSeekStep); });
 }
 
 void Form1::Command3_Click()
 {
-    handle(u"快退"_s, [this] {
-        mp3->controls().setCurrentPosition(mp3->controls().currentPosition() - kSeekStep);
-    });
+    handle(u"快退"_s, [this] { mp3->controls().setCurrentPosition(mp3->controls().currentPosition() - kSeekStep); });
 }
 
 void Form1::Command4_Click()
@@ -416,7 +411,7 @@ void Form1::Command7_Click()
             return;
         writeLrcFile(CommonDialog2->fileName(), lrcFileBytes(content));
         Text2->document()->setModified(false);
-        prompts_.showMessage(this, u"LRC歌词文件制作成功！"_s, u"成功提示"_s);
+        m_prompts.showMessage(this, u"LRC歌词文件制作成功！"_s, u"成功提示"_s);
     });
 }
 
@@ -441,22 +436,22 @@ void Form1::Timer2_Timer()
 // failure at start-up, and the program, which is of no use without it, ends.
 void Form1::mp3_StartFailed(const QString& reason)
 {
-    prompts_.showError(this, u"启动"_s, reason);
+    m_prompts.showError(this, u"启动"_s, reason);
     QCoreApplication::exit(1);
 }
 
 // True once for each press of F9 since the last call, however short (see GlobalKey::takePress).
 bool Form1::IsKeyDown()
 {
-    return hotkey_->takePress();
+    return m_hotkey->takePress();
 }
 
 // A press first closes the toggle's own box, readout or error, so that boxes never pile up. The
 // toggle then runs inside the closed box's wait, which returns once the toggle is done.
 void Form1::toggleFromHotkey()
 {
-    prompts_.dismissMessage(kReadoutTitle);
-    prompts_.dismissError(kToggleAction);
+    m_prompts.dismissMessage(kReadoutTitle);
+    m_prompts.dismissError(kToggleAction);
     Command1_Click();
 }
 

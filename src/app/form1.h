@@ -106,7 +106,7 @@ private:
     template <typename Body>
     void handle(const QString& action, Body&& body);
 
-    UserPrompts& prompts_;
-    GlobalKey* hotkey_;
-    QPointer<Dialog> aboutDialog_;
+    UserPrompts& m_prompts;
+    GlobalKey* m_hotkey;
+    QPointer<Dialog> m_aboutDialog;
 };

@@ -24,7 +24,8 @@ public:
     // Asks before something that cannot be undone. The button that holds back is the default and
     // what Escape answers; true only when the user chose the one that goes ahead.
     virtual bool confirm(QWidget* parent, const QString& title, const QString& text, const QString& goAhead,
-                         const QString& holdBack) = 0;
+                         const QString& holdBack)
+        = 0;
 
     // Reports a failed action: what the user tried and why it did not work.
     virtual void showError(QWidget* parent, const QString& action, const QString& reason) = 0;

@@ -20,6 +20,6 @@ void openMakerPage(QWidget* /*parent*/)
     // browser does afterwards is not reported back.
     if (QDesktopServices::openUrl(makerPageUrl()))
         return;
-    throw UserError(u"无法打开网页 %1 ：没有找到可以打开网页的浏览器。可以复制这个地址，在浏览器中打开。"_s
-                        .arg(makerPageUrl().toString()));
+    throw UserError(u"无法打开网页 %1 ：没有找到可以打开网页的浏览器。可以复制这个地址，在浏览器中打开。"_s.arg(
+        makerPageUrl().toString()));
 }

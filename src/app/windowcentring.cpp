@@ -27,7 +27,8 @@ QPoint centredPosition(QSize screenPixels, QSize windowPixels)
 
 QPoint keptReachable(QPoint topLeft, QSize windowPixels, QRect availableArea)
 {
-    const int x = std::max(availableArea.left(), std::min(topLeft.x(), availableArea.right() + 1 - windowPixels.width()));
+    const int x
+        = std::max(availableArea.left(), std::min(topLeft.x(), availableArea.right() + 1 - windowPixels.width()));
     const int y = std::max(availableArea.top(), topLeft.y());
     return {x, y};
 }

@@ -3,8 +3,7 @@
 
 UserError::UserError(const QString& message)
     : std::runtime_error(message.toStdString())
-{
-}
+{}
 
 QString UserError::message() const
 {

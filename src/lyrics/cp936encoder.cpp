@@ -23,10 +23,9 @@ struct PrivateUseRun
 // of the standard) gives other bytes or none. For every other private-use point Windows maps,
 // glibc's GB18030 gives Windows' bytes already.
 constexpr PrivateUseRun kWindowsPrivateUse[] = {
-    {0xE76C, 0xE76C, 0xA2E3}, {0xE78D, 0xE793, 0xA6D9}, {0xE794, 0xE795, 0xA6EC},
-    {0xE796, 0xE796, 0xA6F3}, {0xE7C7, 0xE7C7, 0xA8BC}, {0xE7C8, 0xE7C8, 0xA8BF},
-    {0xE7E7, 0xE7F3, 0xA989}, {0xE815, 0xE843, 0xFE50}, {0xE844, 0xE864, 0xFE80},
-    {0xF8F5, 0xF8F5, 0x00FF},
+    {0xE76C, 0xE76C, 0xA2E3}, {0xE78D, 0xE793, 0xA6D9}, {0xE794, 0xE795, 0xA6EC}, {0xE796, 0xE796, 0xA6F3},
+    {0xE7C7, 0xE7C7, 0xA8BC}, {0xE7C8, 0xE7C8, 0xA8BF}, {0xE7E7, 0xE7F3, 0xA989}, {0xE815, 0xE843, 0xFE50},
+    {0xE844, 0xE864, 0xFE80}, {0xF8F5, 0xF8F5, 0x00FF},
 };
 
 std::optional<QByteArray> windowsPrivateUseBytes(uint codePoint)
@@ -66,8 +65,7 @@ bool isSupplementary(uint codePoint)
 
 Cp936Encoder::Cp936Encoder()
     : m_toCp936("CP936", kCodePoints)
-{
-}
+{}
 
 QByteArray Cp936Encoder::encode(const QString& text)
 {
@@ -117,7 +115,7 @@ QByteArray Cp936Encoder::missingBmpCharacter(uint codePoint)
     char* out = buffer;
     std::size_t outLeft = sizeof buffer;
     if (m_toGb18030->convert(in, inLeft, out, outLeft) != 0 || out == buffer)
-        return QByteArrayLiteral("\x84\x31\xA4\x37");  // U+FFFD, never silence
+        return QByteArrayLiteral("\x84\x31\xA4\x37"); // U+FFFD, never silence
     return QByteArray(buffer, out - buffer);
 }
 

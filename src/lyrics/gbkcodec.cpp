@@ -11,8 +11,7 @@
 
 namespace {
 
-constexpr const char* kUtf16 =
-    QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE";
+constexpr const char* kUtf16 = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE";
 constexpr char kEuroByte = '\x80';
 
 } // namespace

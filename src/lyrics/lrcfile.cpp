@@ -16,8 +16,7 @@ namespace {
 
 bool isLineBreak(QChar c)
 {
-    return c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator
-        || c == QChar::LineSeparator;
+    return c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
 }
 
 // Copies the text in runs between the breaks that need rewriting; a sheet that already has

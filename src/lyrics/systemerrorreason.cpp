@@ -8,7 +8,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct KnownError {
+struct KnownError
+{
     int error;
     const char16_t* reason;
 };

@@ -32,15 +32,18 @@ int virtualKey(Qt::Key key)
 // presses from there, never from XWayland's raw events.
 bool keyEventsBypassX()
 {
-    return qobject_cast<QGuiApplication*>(QCoreApplication::instance())
-        && QGuiApplication::platformName() != u"xcb"_s;
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) && QGuiApplication::platformName() != u"xcb"_s;
 }
 
-}  // namespace
+} // namespace
 
-GlobalKey::GlobalKey(Qt::Key key, QObject* parent) : GlobalKey(key, Source::Best, parent) {}
+GlobalKey::GlobalKey(Qt::Key key, QObject* parent)
+    : GlobalKey(key, Source::Best, parent)
+{}
 
-GlobalKey::GlobalKey(Qt::Key key, Source wanted, QObject* parent) : QObject(parent), m_key(key)
+GlobalKey::GlobalKey(Qt::Key key, Source wanted, QObject* parent)
+    : QObject(parent)
+    , m_key(key)
 {
     m_sinceCollect.start();
     if (wanted == Source::ApplicationEvents) {

@@ -10,16 +10,17 @@
 class GlobalKeyFocus;
 class GlobalKeyX11;
 
-class GlobalKey : public QObject {
+class GlobalKey : public QObject
+{
     Q_OBJECT
 
 public:
     // Ways to see the key's presses, best first. The program takes the best that
     // works; a lesser one can be asked for to measure or test it.
     enum class Source {
-        Best,               // GetAsyncKeyState on Windows, XInput2 raw key events on X
-        KeymapQuery,        // ask the X server on every read (XQueryKeymap)
-        ApplicationEvents,  // only the key events of this program, while it has the focus
+        Best, // GetAsyncKeyState on Windows, XInput2 raw key events on X
+        KeymapQuery, // ask the X server on every read (XQueryKeymap)
+        ApplicationEvents, // only the key events of this program, while it has the focus
     };
     Q_ENUM(Source)
 
@@ -50,6 +51,6 @@ private:
     GlobalKeyX11* m_x11 = nullptr;
     GlobalKeyFocus* m_focus = nullptr;
     QString m_mechanism;
-    int m_pending = 0;             // presses collected and not yet taken
-    QElapsedTimer m_sinceCollect;  // since the sources were last asked
+    int m_pending = 0; // presses collected and not yet taken
+    QElapsedTimer m_sinceCollect; // since the sources were last asked
 };

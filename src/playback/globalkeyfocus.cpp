@@ -6,7 +6,9 @@
 
 #include <utility>
 
-GlobalKeyFocus::GlobalKeyFocus(Qt::Key key, QObject* parent) : QObject(parent), m_key(key)
+GlobalKeyFocus::GlobalKeyFocus(Qt::Key key, QObject* parent)
+    : QObject(parent)
+    , m_key(key)
 {
     if (QCoreApplication* app = QCoreApplication::instance())
         app->installEventFilter(this);

@@ -3,7 +3,8 @@
 
 #include <QObject>
 
-class GlobalKeyFocus : public QObject {
+class GlobalKeyFocus : public QObject
+{
     Q_OBJECT
 
 public:

@@ -33,9 +33,8 @@ GlobalKeyX11* GlobalKeyX11::open(Qt::Key key, bool rawEventsWanted, QObject* par
     auto* watch = new GlobalKeyX11(display, key, parent);
     const QString where = u"X display "_s + QString::fromLocal8Bit(DisplayString(display));
     const QString fallback = rawEventsWanted ? watch->selectRawEvents() : u"asked for"_s;
-    watch->m_mechanism = fallback.isEmpty()
-        ? u"XInput2 raw key events, %1"_s.arg(where)
-        : u"XQueryKeymap on each call, %1 (%2)"_s.arg(where, fallback);
+    watch->m_mechanism = fallback.isEmpty() ? u"XInput2 raw key events, %1"_s.arg(where)
+                                            : u"XQueryKeymap on each call, %1 (%2)"_s.arg(where, fallback);
     if (!watch->m_keyCode)
         watch->m_mechanism += u"; the key has no key code there and never reads as down"_s;
     // The state before the first event, so that a key held at start is not taken for a press.
@@ -44,7 +43,9 @@ GlobalKeyX11* GlobalKeyX11::open(Qt::Key key, bool rawEventsWanted, QObject* par
 }
 
 GlobalKeyX11::GlobalKeyX11(Display* display, Qt::Key key, QObject* parent)
-    : QObject(parent), m_display(display), m_keySym(x11KeySym(key))
+    : QObject(parent)
+    , m_display(display)
+    , m_keySym(x11KeySym(key))
 {
     findKeyCode();
     // Besides the raw events, keyboard mapping changes come on this connection
@@ -81,8 +82,8 @@ QString GlobalKeyX11::selectRawEvents()
     m_xiOpcode = opcode;
 
     // An unmapped window of this connection, only to learn the server's time (serverTime).
-    m_clockWindow = XCreateWindow(m_display, DefaultRootWindow(m_display), -1, -1, 1, 1, 0, CopyFromParent,
-                                  InputOnly, CopyFromParent, 0, nullptr);
+    m_clockWindow = XCreateWindow(m_display, DefaultRootWindow(m_display), -1, -1, 1, 1, 0, CopyFromParent, InputOnly,
+                                  CopyFromParent, 0, nullptr);
     XSelectInput(m_display, m_clockWindow, PropertyChangeMask);
     m_clockAtom = XInternAtom(m_display, "LRC_SERVER_TIME", False);
     return {};

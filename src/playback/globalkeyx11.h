@@ -14,7 +14,8 @@ class QSocketNotifier;
 // lower-case keysym); 0 (NoSymbol) for any other key.
 unsigned long x11KeySym(Qt::Key key);
 
-class GlobalKeyX11 : public QObject {
+class GlobalKeyX11 : public QObject
+{
     Q_OBJECT
 
 public:
@@ -44,10 +45,10 @@ private:
     _XDisplay* m_display;
     unsigned long m_keySym;
     unsigned char m_keyCode = 0;
-    int m_xiOpcode = -1;  // -1 while raw events are not in use
+    int m_xiOpcode = -1; // -1 while raw events are not in use
     bool m_down = false;
-    std::vector<unsigned long> m_pressTimes;  // server times of the raw presses not yet taken
-    unsigned long m_clockWindow = 0;          // asked for the server's time (see serverTime)
+    std::vector<unsigned long> m_pressTimes; // server times of the raw presses not yet taken
+    unsigned long m_clockWindow = 0; // asked for the server's time (see serverTime)
     unsigned long m_clockAtom = 0;
     QString m_mechanism;
     QSocketNotifier* m_notifier = nullptr;

@@ -272,6 +272,5 @@ void MediaPlayer::runFromMenu(void (PlayerControls::*operation)())
 {
     try {
         (controls().*operation)();
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
 }

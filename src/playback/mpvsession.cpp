@@ -89,13 +89,27 @@ MpvSession::MpvSession(const MpvLibrary& mpv, QObject* parent)
         throw UserError(u"无法启动播放器：数字格式区域设置（LC_NUMERIC）是“%1”，必须是“C”"_s.arg(
             QString::fromUtf8(numeric ? numeric : "")));
     const std::pair<const char*, const char*> options[] = {
-        {"vo", "null"}, {"vid", "no"}, {"audio-display", "no"}, {"idle", "yes"},
-        {"keep-open", "always"}, {"config", "no"}, {"load-scripts", "no"}, {"ytdl", "no"},
-        {"input-default-bindings", "no"}, {"osc", "no"}, {"terminal", "no"}, {"hr-seek", "yes"},
+        {"vo", "null"},
+        {"vid", "no"},
+        {"audio-display", "no"},
+        {"idle", "yes"},
+        {"keep-open", "always"},
+        {"config", "no"},
+        {"load-scripts", "no"},
+        {"ytdl", "no"},
+        {"input-default-bindings", "no"},
+        {"osc", "no"},
+        {"terminal", "no"},
+        {"hr-seek", "yes"},
         // mpv's other built-in scripts and saved resume positions have no place in this player.
-        {"load-stats-overlay", "no"}, {"load-osd-console", "no"}, {"load-auto-profiles", "no"},
+        {"load-stats-overlay", "no"},
+        {"load-osd-console", "no"},
+        {"load-auto-profiles", "no"},
         {"resume-playback", "no"},
-        {"volume", "50"}, {"mute", "no"}, {"speed", "1"}, {"pause", "yes"},
+        {"volume", "50"},
+        {"mute", "no"},
+        {"speed", "1"},
+        {"pause", "yes"},
         {"ao", kDefaultAudioDrivers},
         // mpv's PipeWire output takes the end of the last block it handed over for the end of
         // what the server holds; when one cycle of the server takes several blocks (quanta up
@@ -318,7 +332,8 @@ void MpvSession::drainEvents()
 void MpvSession::wakeUp(void* context)
 {
     auto* session = static_cast<MpvSession*>(context);
-    QMetaObject::invokeMethod(session, [session] { session->drainEvents(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        session, [session] { session->drainEvents(); }, Qt::QueuedConnection);
 }
 
 // Processes only mpv's own events while it waits, so that no window event (a click, a timer

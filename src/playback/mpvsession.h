@@ -1,8 +1,8 @@
 // The one libmpv instance of a player, driven from the GUI thread: loading, pausing, seeking, reading.
 #pragma once
 
-#include "playback/playbackclock.h"
 #include "playback/mpvlibrary.h"
+#include "playback/playbackclock.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -12,8 +12,7 @@
 MpvStarter::MpvStarter(QObject* parent)
     : QObject(parent)
     , m_libraryName(MpvLibrary::defaultFileName())
-{
-}
+{}
 
 MpvStarter::~MpvStarter()
 {
@@ -62,8 +61,7 @@ void MpvStarter::startLoaded()
 {
     try {
         start();
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
 }
 
 MpvSession& MpvStarter::start()
@@ -86,7 +84,8 @@ MpvSession& MpvStarter::start()
     if (!m_session) {
         if (!m_failureReported) {
             m_failureReported = true;
-            QMetaObject::invokeMethod(this, [this] { Q_EMIT failed(m_error); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { Q_EMIT failed(m_error); }, Qt::QueuedConnection);
         }
         throw UserError(m_error);
     }

@@ -6,8 +6,7 @@
 
 PlayerControls::PlayerControls(MpvSession& session)
     : m_session(session)
-{
-}
+{}
 
 void PlayerControls::play()
 {

@@ -120,16 +120,14 @@ void paintLyricTexts(QPainter& painter, const QRect& area, const QPalette& palet
 
 QString lrcClockText(double seconds)
 {
-    const qint64 hundredths = std::isfinite(seconds) && seconds > 0.0
-        ? static_cast<qint64>(std::floor(seconds * 100.0 + 1e-6))
-        : 0;
+    const qint64 hundredths
+        = std::isfinite(seconds) && seconds > 0.0 ? static_cast<qint64>(std::floor(seconds * 100.0 + 1e-6)) : 0;
     return u"%1:%2.%3"_s.arg(hundredths / 6000, 2, 10, QChar(u'0'))
         .arg(hundredths / 100 % 60, 2, 10, QChar(u'0'))
         .arg(hundredths % 100, 2, 10, QChar(u'0'));
 }
 
-void paintPlayerDisplay(QPainter& painter, const QRect& area, const QPalette& palette,
-                        const PlayerDisplayState& state)
+void paintPlayerDisplay(QPainter& painter, const QRect& area, const QPalette& palette, const PlayerDisplayState& state)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);

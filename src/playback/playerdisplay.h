@@ -28,5 +28,4 @@ QString lrcClockText(double seconds);
 // Paints the display into area on a light, paper-like ground in the palette's colours. With a
 // lyric, the current line leads in a larger font over the dimmer next line, and the title and
 // clock move to the right of them.
-void paintPlayerDisplay(QPainter& painter, const QRect& area, const QPalette& palette,
-                        const PlayerDisplayState& state);
+void paintPlayerDisplay(QPainter& painter, const QRect& area, const QPalette& palette, const PlayerDisplayState& state);

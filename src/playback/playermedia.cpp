@@ -11,8 +11,7 @@ using namespace Qt::StringLiterals;
 
 PlayerMedia::PlayerMedia(MpvSession& session)
     : m_session(session)
-{
-}
+{}
 
 QString PlayerMedia::getItemInfo(const QString& attribute) const
 {

@@ -17,8 +17,7 @@ constexpr int kMaxVolume = 100;
 
 PlayerSettings::PlayerSettings(MpvSession& session)
     : m_session(session)
-{
-}
+{}
 
 int PlayerSettings::volume() const
 {

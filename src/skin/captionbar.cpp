@@ -24,8 +24,8 @@ constexpr int kMinimumHeight = 24;
 
 CaptionBar::CaptionBar(QWidget* window, const SkinStyle& skin)
     : QWidget(window)
-    , window_(window)
-    , skin_(skin)
+    , m_window(window)
+    , m_skin(skin)
 {
     setObjectName(u"captionBar"_s);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -37,14 +37,14 @@ CaptionBar::CaptionBar(QWidget* window, const SkinStyle& skin)
     buttons->setSpacing(2);
     buttons->addStretch();
     if (!chosen || (flags & Qt::WindowMinimizeButtonHint)) {
-        minimise_ = new CaptionButton(CaptionButton::Kind::Minimise, skin, this);
-        buttons->addWidget(minimise_);
-        connect(minimise_, &QAbstractButton::clicked, window, &QWidget::showMinimized);
+        m_minimise = new CaptionButton(CaptionButton::Kind::Minimise, skin, this);
+        buttons->addWidget(m_minimise);
+        connect(m_minimise, &QAbstractButton::clicked, window, &QWidget::showMinimized);
     }
     if (!chosen || (flags & Qt::WindowCloseButtonHint)) {
-        close_ = new CaptionButton(CaptionButton::Kind::Close, skin, this);
-        buttons->addWidget(close_);
-        connect(close_, &QAbstractButton::clicked, window, &QWidget::close);
+        m_close = new CaptionButton(CaptionButton::Kind::Close, skin, this);
+        buttons->addWidget(m_close);
+        connect(m_close, &QAbstractButton::clicked, window, &QWidget::close);
     }
     window->installEventFilter(this);
 }
@@ -76,7 +76,7 @@ QRect CaptionBar::iconRect() const
 QRect CaptionBar::titleRect() const
 {
     int right = width();
-    for (const CaptionButton* button : {minimise_, close_}) {
+    for (const CaptionButton* button : {m_minimise, m_close}) {
         if (button)
             right = qMin(right, button->x());
     }
@@ -86,7 +86,8 @@ QRect CaptionBar::titleRect() const
 
 bool CaptionBar::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == window_ && (event->type() == QEvent::WindowTitleChange || event->type() == QEvent::WindowIconChange))
+    if (watched == m_window
+        && (event->type() == QEvent::WindowTitleChange || event->type() == QEvent::WindowIconChange))
         update();
     return QWidget::eventFilter(watched, event);
 }
@@ -100,16 +101,16 @@ void CaptionBar::changeEvent(QEvent* event)
 
 void CaptionBar::paintEvent(QPaintEvent*)
 {
-    const bool active = window_->isActiveWindow();
+    const bool active = m_window->isActiveWindow();
     QPainter painter(this);
-    skin_.fillPaper(&painter, rect(), active);
-    painter.fillRect(QRect(0, height() - 1, width(), 1), skin_.colours().ruleLight);
-    window_->windowIcon().paint(&painter, iconRect());
+    m_skin.fillPaper(&painter, rect(), active);
+    painter.fillRect(QRect(0, height() - 1, width(), 1), m_skin.colours().ruleLight);
+    m_window->windowIcon().paint(&painter, iconRect());
 
     const QRect title = titleRect();
     painter.setFont(titleFont());
-    painter.setPen(active ? skin_.colours().ink : skin_.colours().inkFaded);
-    const QString text = painter.fontMetrics().elidedText(window_->windowTitle(), Qt::ElideRight, title.width());
+    painter.setPen(active ? m_skin.colours().ink : m_skin.colours().inkFaded);
+    const QString text = painter.fontMetrics().elidedText(m_window->windowTitle(), Qt::ElideRight, title.width());
     painter.drawText(title, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
 }
 
@@ -124,23 +125,23 @@ void CaptionBar::mousePressEvent(QMouseEvent* event)
         return;
     }
     // The window manager moves the window the way it moves every other one, snapping included.
-    if (QWindow* handle = window_->windowHandle(); handle && handle->startSystemMove())
+    if (QWindow* handle = m_window->windowHandle(); handle && handle->startSystemMove())
         return;
-    dragging_ = true;
-    dragOffset_ = event->globalPosition().toPoint() - window_->pos();
+    m_dragging = true;
+    m_dragOffset = event->globalPosition().toPoint() - m_window->pos();
 }
 
 void CaptionBar::mouseMoveEvent(QMouseEvent* event)
 {
-    if (dragging_ && (event->buttons() & Qt::LeftButton))
-        window_->move(event->globalPosition().toPoint() - dragOffset_);
+    if (m_dragging && (event->buttons() & Qt::LeftButton))
+        m_window->move(event->globalPosition().toPoint() - m_dragOffset);
     else
         QWidget::mouseMoveEvent(event);
 }
 
 void CaptionBar::mouseReleaseEvent(QMouseEvent* event)
 {
-    dragging_ = false;
+    m_dragging = false;
     QWidget::mouseReleaseEvent(event);
 }
 
@@ -157,15 +158,15 @@ void CaptionBar::contextMenuEvent(QContextMenuEvent* event)
 
 void CaptionBar::showSystemMenu(const QPoint& globalPos)
 {
-    if (!systemMenu_) {
-        systemMenu_ = new QMenu(this);
-        systemMenu_->setObjectName(u"systemMenu"_s);
-        systemMenu_->setStyle(style());
-        systemMenu_->setPalette(palette());
-        systemMenu_->setFont(font());
-        if (minimise_)
-            connect(systemMenu_->addAction(u"最小化"_s), &QAction::triggered, window_, &QWidget::showMinimized);
-        connect(systemMenu_->addAction(u"关闭"_s), &QAction::triggered, window_, &QWidget::close);
+    if (!m_systemMenu) {
+        m_systemMenu = new QMenu(this);
+        m_systemMenu->setObjectName(u"systemMenu"_s);
+        m_systemMenu->setStyle(style());
+        m_systemMenu->setPalette(palette());
+        m_systemMenu->setFont(font());
+        if (m_minimise)
+            connect(m_systemMenu->addAction(u"最小化"_s), &QAction::triggered, m_window, &QWidget::showMinimized);
+        connect(m_systemMenu->addAction(u"关闭"_s), &QAction::triggered, m_window, &QWidget::close);
     }
-    systemMenu_->popup(globalPos);
+    m_systemMenu->popup(globalPos);
 }

@@ -16,10 +16,10 @@ public:
     // ask for (minimise and close; never maximise) and moves the window when it is dragged.
     CaptionBar(QWidget* window, const SkinStyle& skin);
 
-    CaptionButton* minimiseButton() const { return minimise_; }
-    CaptionButton* closeButton() const { return close_; }
+    CaptionButton* minimiseButton() const { return m_minimise; }
+    CaptionButton* closeButton() const { return m_close; }
     // The menu behind the icon (and a right click), made when first opened.
-    QMenu* systemMenu() const { return systemMenu_; }
+    QMenu* systemMenu() const { return m_systemMenu; }
     QRect iconRect() const;
     QRect titleRect() const;
     QFont titleFont() const;
@@ -40,12 +40,12 @@ protected:
 private:
     void showSystemMenu(const QPoint& globalPos);
 
-    QWidget* window_;
-    const SkinStyle& skin_;
-    CaptionButton* minimise_ = nullptr;
-    CaptionButton* close_ = nullptr;
-    QMenu* systemMenu_ = nullptr;
+    QWidget* m_window;
+    const SkinStyle& m_skin;
+    CaptionButton* m_minimise = nullptr;
+    CaptionButton* m_close = nullptr;
+    QMenu* m_systemMenu = nullptr;
     // Used only where the platform cannot move the window itself (no window manager).
-    bool dragging_ = false;
-    QPoint dragOffset_;
+    bool m_dragging = false;
+    QPoint m_dragOffset;
 };

@@ -17,8 +17,8 @@ constexpr qreal kGlyphPen = 1.5;
 
 CaptionButton::CaptionButton(Kind kind, const SkinStyle& skin, QWidget* parent)
     : QAbstractButton(parent)
-    , kind_(kind)
-    , skin_(skin)
+    , m_kind(kind)
+    , m_skin(skin)
 {
     const QString name = kind == Kind::Close ? u"关闭"_s : u"最小化"_s;
     setObjectName(kind == Kind::Close ? u"closeButton"_s : u"minimiseButton"_s);
@@ -49,7 +49,7 @@ void CaptionButton::leaveEvent(QEvent* event)
 
 void CaptionButton::paintEvent(QPaintEvent*)
 {
-    const SkinColours& colours = skin_.colours();
+    const SkinColours& colours = m_skin.colours();
     const bool pressed = isDown();
     const bool highlighted = underMouse() || pressed;
     QPainter painter(this);
@@ -58,12 +58,12 @@ void CaptionButton::paintEvent(QPaintEvent*)
     if (highlighted) {
         QPainterPath face;
         face.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kRadius, kRadius);
-        if (kind_ == Kind::Close) {
+        if (m_kind == Kind::Close) {
             // The close button warns in the seal's red before it is let go.
             painter.fillPath(face, pressed ? colours.seal.darker(120) : colours.seal);
             glyph = colours.base;
         } else {
-            painter.fillPath(face, QBrush(skin_.images().paperActive()));
+            painter.fillPath(face, QBrush(m_skin.images().paperActive()));
             if (pressed)
                 painter.fillPath(face, colours.shade);
             painter.strokePath(face, QPen(pressed ? colours.ruleStrong : colours.rule, 1.0));
@@ -78,7 +78,7 @@ void CaptionButton::drawGlyph(QPainter* painter, const QColor& colour) const
     QRectF glyph(0, 0, side, side);
     glyph.moveCenter(QRectF(rect()).center());
     painter->setPen(QPen(colour, kGlyphPen, Qt::SolidLine, Qt::RoundCap));
-    if (kind_ == Kind::Close) {
+    if (m_kind == Kind::Close) {
         painter->drawLine(glyph.topLeft(), glyph.bottomRight());
         painter->drawLine(glyph.topRight(), glyph.bottomLeft());
     } else {

@@ -13,7 +13,7 @@ public:
 
     CaptionButton(Kind kind, const SkinStyle& skin, QWidget* parent);
 
-    Kind kind() const { return kind_; }
+    Kind kind() const { return m_kind; }
     QSize sizeHint() const override;
 
 protected:
@@ -24,6 +24,6 @@ protected:
 private:
     void drawGlyph(QPainter* painter, const QColor& colour) const;
 
-    Kind kind_;
-    const SkinStyle& skin_;
+    Kind m_kind;
+    const SkinStyle& m_skin;
 };

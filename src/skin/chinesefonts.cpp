@@ -7,9 +7,9 @@ using namespace Qt::StringLiterals;
 
 QStringList withChineseFallbacks(const QStringList& fontFamilies)
 {
-    const QStringList chinese = {u"Noto Sans CJK SC"_s,  u"Source Han Sans SC"_s, u"WenQuanYi Micro Hei"_s,
-                                 u"WenQuanYi Zen Hei"_s, u"AR PL UKai CN"_s,      u"AR PL UMing CN"_s,
-                                 u"Droid Sans Fallback"_s};
+    const QStringList chinese
+        = {u"Noto Sans CJK SC"_s, u"Source Han Sans SC"_s, u"WenQuanYi Micro Hei"_s, u"WenQuanYi Zen Hei"_s,
+           u"AR PL UKai CN"_s,    u"AR PL UMing CN"_s,     u"Droid Sans Fallback"_s};
     QStringList families = fontFamilies;
     for (const QString& family : chinese) {
         if (!families.contains(family, Qt::CaseInsensitive))

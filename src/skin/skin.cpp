@@ -47,9 +47,8 @@ QBoxLayout* verticalLayoutOf(QWidget* window)
 
 Skin::Skin(QObject* parent)
     : QObject(parent)
-    , description_(std::make_unique<const SkinDescription>(readStoredSkin()))
-{
-}
+    , m_description(std::make_unique<const SkinDescription>(readStoredSkin()))
+{}
 
 Skin::~Skin() = default;
 
@@ -61,10 +60,10 @@ bool Skin::isApplied(const QWidget* window)
 // Both windows carry the same stored skin, so they share one style and read its images once.
 SkinStyle* Skin::sharedStyle() const
 {
-    auto* style = qApp->findChild<SkinStyle*>(description_->name, Qt::FindDirectChildrenOnly);
+    auto* style = qApp->findChild<SkinStyle*>(m_description->name, Qt::FindDirectChildrenOnly);
     if (!style) {
-        style = new SkinStyle(kSkinFolder, *description_);
-        style->setObjectName(description_->name);
+        style = new SkinStyle(kSkinFolder, *m_description);
+        style->setObjectName(m_description->name);
         style->setParent(qApp);
     }
     return style;

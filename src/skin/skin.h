@@ -29,5 +29,5 @@ public:
 private:
     SkinStyle* sharedStyle() const;
 
-    std::unique_ptr<const SkinDescription> description_;
+    std::unique_ptr<const SkinDescription> m_description;
 };

@@ -36,15 +36,23 @@ QPalette skinPalette(const SkinColours& c, const QPixmap& paper)
     // The colour goes with the texture for the places that want one plain colour of the window.
     palette.setBrush(QPalette::Window, QBrush(c.paper, paper));
     const std::pair<QPalette::ColorRole, QColor> roles[] = {
-        {QPalette::WindowText, c.ink},       {QPalette::Button, c.button},
+        {QPalette::WindowText, c.ink},
+        {QPalette::Button, c.button},
         {QPalette::ButtonText, c.ink},
-        {QPalette::Text, c.text},            {QPalette::Base, c.base},
-        {QPalette::AlternateBase, c.baseDisabled}, {QPalette::Light, c.paperLight},
-        {QPalette::Midlight, c.paperLight},  {QPalette::Mid, c.ruleLight},
-        {QPalette::Dark, c.rule},            {QPalette::Shadow, c.ruleStrong},
-        {QPalette::Highlight, c.selection},  {QPalette::HighlightedText, c.text},
-        {QPalette::PlaceholderText, c.inkFaded}, {QPalette::Link, c.seal},
-        {QPalette::BrightText, c.seal},      {QPalette::ToolTipBase, c.base},
+        {QPalette::Text, c.text},
+        {QPalette::Base, c.base},
+        {QPalette::AlternateBase, c.baseDisabled},
+        {QPalette::Light, c.paperLight},
+        {QPalette::Midlight, c.paperLight},
+        {QPalette::Mid, c.ruleLight},
+        {QPalette::Dark, c.rule},
+        {QPalette::Shadow, c.ruleStrong},
+        {QPalette::Highlight, c.selection},
+        {QPalette::HighlightedText, c.text},
+        {QPalette::PlaceholderText, c.inkFaded},
+        {QPalette::Link, c.seal},
+        {QPalette::BrightText, c.seal},
+        {QPalette::ToolTipBase, c.base},
         {QPalette::ToolTipText, c.ink},
     };
     for (const auto& [role, colour] : roles)

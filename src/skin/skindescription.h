@@ -4,11 +4,12 @@
 #include <QByteArray>
 #include <QString>
 
-struct SkinDescription {
+struct SkinDescription
+{
     QString name;
 
     // File names of the images, relative to the skin's folder.
-    QString paper;       // the sheet the windows, menus and buttons are drawn on
+    QString paper; // the sheet the windows, menus and buttons are drawn on
     QString paperActive; // the warmer sheet of the active caption bar and of lit-up controls
 };
 

@@ -9,8 +9,8 @@
 
 SkinFrame::SkinFrame(QWidget* window, SkinStyle& skin)
     : QObject(window)
-    , window_(window)
-    , skin_(skin)
+    , m_window(window)
+    , m_skin(skin)
 {
     setObjectName(QStringLiteral("skinFrame"));
     window->installEventFilter(this);
@@ -18,26 +18,26 @@ SkinFrame::SkinFrame(QWidget* window, SkinStyle& skin)
 
 bool SkinFrame::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == window_) {
+    if (watched == m_window) {
         // The window's background is already on the paper when its paint event arrives.
         if (event->type() == QEvent::Paint)
             paint();
         else if (event->type() == QEvent::ActivationChange)
-            window_->update();
+            m_window->update();
         // Menus and other widgets made after the skin was applied, while the window loaded.
         else if (event->type() == QEvent::Show)
-            skin_.dress(window_);
+            m_skin.dress(m_window);
     }
     return QObject::eventFilter(watched, event);
 }
 
 void SkinFrame::paint()
 {
-    const QRect outer = window_->rect();
+    const QRect outer = m_window->rect();
     const QRect inner = outer.adjusted(kWidth, kWidth, -kWidth, -kWidth);
-    QPainter painter(window_);
+    QPainter painter(m_window);
     painter.setClipRegion(QRegion(outer) - QRegion(inner));
-    skin_.fillPaper(&painter, outer, window_->isActiveWindow());
-    SkinStyle::drawRing(&painter, outer, skin_.colours().ruleStrong);
-    SkinStyle::drawRing(&painter, inner.adjusted(-1, -1, 1, 1), skin_.colours().ruleLight);
+    m_skin.fillPaper(&painter, outer, m_window->isActiveWindow());
+    SkinStyle::drawRing(&painter, outer, m_skin.colours().ruleStrong);
+    SkinStyle::drawRing(&painter, inner.adjusted(-1, -1, 1, 1), m_skin.colours().ruleLight);
 }

@@ -21,6 +21,6 @@ public:
 private:
     void paint();
 
-    QWidget* window_;
-    SkinStyle& skin_;
+    QWidget* m_window;
+    SkinStyle& m_skin;
 };

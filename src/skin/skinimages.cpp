@@ -25,7 +25,6 @@ QPixmap loadPicture(const QString& folder, const QString& name)
 } // namespace
 
 SkinImages::SkinImages(const QString& folder, const SkinDescription& description)
-    : paper_(loadPicture(folder, description.paper))
-    , paperActive_(loadPicture(folder, description.paperActive))
-{
-}
+    : m_paper(loadPicture(folder, description.paper))
+    , m_paperActive(loadPicture(folder, description.paperActive))
+{}

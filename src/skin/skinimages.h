@@ -12,10 +12,10 @@ public:
     // Reads the images the description names from folder; a missing or unreadable image throws UserError.
     SkinImages(const QString& folder, const SkinDescription& description);
 
-    const QPixmap& paper() const { return paper_; }
-    const QPixmap& paperActive() const { return paperActive_; }
+    const QPixmap& paper() const { return m_paper; }
+    const QPixmap& paperActive() const { return m_paperActive; }
 
 private:
-    QPixmap paper_;
-    QPixmap paperActive_;
+    QPixmap m_paper;
+    QPixmap m_paperActive;
 };

@@ -44,12 +44,11 @@ QFont windowFont(const QFont& platformFont)
 
 SkinStyle::SkinStyle(const QString& folder, const SkinDescription& description)
     : QProxyStyle(QStyleFactory::create(u"Fusion"_s))
-    , colours_(skinColours())
-    , images_(folder, description)
-    , palette_(skinPalette(colours_, images_.paper()))
-    , font_(windowFont(QApplication::font()))
-{
-}
+    , m_colours(skinColours())
+    , m_images(folder, description)
+    , m_palette(skinPalette(m_colours, m_images.paper()))
+    , m_font(windowFont(QApplication::font()))
+{}
 
 void SkinStyle::dress(QWidget* window)
 {
@@ -61,8 +60,8 @@ void SkinStyle::dress(QWidget* window)
         widget->setStyle(this);
         // Palettes and fonts pass from a window to its controls, but not to the windows it owns (menus).
         if (widget->isWindow()) {
-            widget->setPalette(palette_);
-            widget->setFont(font_);
+            widget->setPalette(m_palette);
+            widget->setFont(m_font);
         }
     }
 }
@@ -77,7 +76,7 @@ void SkinStyle::drawRing(QPainter* painter, const QRect& rect, const QColor& col
 
 void SkinStyle::fillPaper(QPainter* painter, const QRect& rect, bool active) const
 {
-    painter->fillRect(rect, QBrush(active ? images_.paperActive() : images_.paper()));
+    painter->fillRect(rect, QBrush(active ? m_images.paperActive() : m_images.paper()));
 }
 
 void SkinStyle::polish(QWidget* widget)
@@ -130,7 +129,7 @@ void SkinStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* opti
         fillPaper(painter, option->rect, false);
         return;
     case PE_FrameMenu:
-        drawRing(painter, option->rect, colours_.rule);
+        drawRing(painter, option->rect, m_colours.rule);
         return;
     default:
         QProxyStyle::drawPrimitive(element, option, painter, widget);
@@ -179,26 +178,26 @@ void SkinStyle::drawButtonPanel(const QStyleOption* option, QPainter* painter) c
     const bool pressed = enabled && (option->state & (State_Sunken | State_On));
     const bool highlighted = enabled && !pressed && (option->state & State_MouseOver);
 
-    QColor border = colours_.rule;
-    QColor overlay = colours_.sheen;
+    QColor border = m_colours.rule;
+    QColor overlay = m_colours.sheen;
     if (!enabled) {
-        border = colours_.ruleFaded;
-        overlay = colours_.sheenDisabled;
+        border = m_colours.ruleFaded;
+        overlay = m_colours.sheenDisabled;
     } else if (pressed) {
-        border = colours_.ruleStrong;
-        overlay = colours_.shade;
+        border = m_colours.ruleStrong;
+        overlay = m_colours.shade;
     } else if (highlighted) {
-        border = colours_.ruleHighlighted;
+        border = m_colours.ruleHighlighted;
         overlay = Qt::transparent;
     }
     if (isDefault && enabled)
-        border = colours_.ruleStrong;
+        border = m_colours.ruleStrong;
     const qreal penWidth = isDefault ? 2.0 : 1.0;
 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     const QPainterPath face = roundedPath(option->rect, penWidth, kButtonRadius);
-    painter->fillPath(face, QBrush(pressed || highlighted ? images_.paperActive() : images_.paper()));
+    painter->fillPath(face, QBrush(pressed || highlighted ? m_images.paperActive() : m_images.paper()));
     painter->fillPath(face, overlay);
     painter->strokePath(face, QPen(border, penWidth));
     painter->restore();
@@ -227,7 +226,7 @@ void SkinStyle::drawFocusRect(const QStyleOption* option, QPainter* painter) con
 {
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, false);
-    painter->setPen(QPen(colours_.ink, 1, Qt::DotLine));
+    painter->setPen(QPen(m_colours.ink, 1, Qt::DotLine));
     painter->setBrush(Qt::NoBrush);
     painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
     painter->restore();
@@ -235,19 +234,19 @@ void SkinStyle::drawFocusRect(const QStyleOption* option, QPainter* painter) con
 
 void SkinStyle::drawLineFrame(const QStyleOption* option, QPainter* painter) const
 {
-    QColor line = colours_.rule;
+    QColor line = m_colours.rule;
     if (!(option->state & State_Enabled))
-        line = colours_.ruleFaded;
+        line = m_colours.ruleFaded;
     else if (option->state & State_HasFocus)
-        line = colours_.ruleStrong;
+        line = m_colours.ruleStrong;
     drawRing(painter, option->rect, line);
 }
 
 // An etched line: a brown rule with a light edge below and to the right of it.
 void SkinStyle::drawGroupFrame(const QStyleOption* option, QPainter* painter) const
 {
-    drawRing(painter, option->rect.adjusted(1, 1, 0, 0), colours_.paperLight);
-    drawRing(painter, option->rect.adjusted(0, 0, -1, -1), colours_.ruleLight);
+    drawRing(painter, option->rect.adjusted(1, 1, 0, 0), m_colours.paperLight);
+    drawRing(painter, option->rect.adjusted(0, 0, -1, -1), m_colours.ruleLight);
 }
 
 void SkinStyle::drawLitPanel(QPainter* painter, const QRect& rect, const QColor& border) const
@@ -255,7 +254,7 @@ void SkinStyle::drawLitPanel(QPainter* painter, const QRect& rect, const QColor&
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     const QPainterPath path = roundedPath(rect, 1.0, kLitRadius);
-    painter->fillPath(path, QBrush(images_.paperActive()));
+    painter->fillPath(path, QBrush(m_images.paperActive()));
     painter->strokePath(path, QPen(border, 1.0));
     painter->restore();
 }
@@ -265,7 +264,7 @@ void SkinStyle::drawMenuBarEmptyArea(const QStyleOption* option, QPainter* paint
     fillPaper(painter, option->rect, false);
     // One rule under the whole bar, whichever part is being drawn.
     const int bottom = widget ? widget->rect().bottom() : option->rect.bottom();
-    painter->fillRect(QRect(option->rect.left(), bottom, option->rect.width(), 1), colours_.ruleLight);
+    painter->fillRect(QRect(option->rect.left(), bottom, option->rect.width(), 1), m_colours.ruleLight);
 }
 
 void SkinStyle::drawMenuBarItem(const QStyleOption* option, QPainter* painter, const QWidget* widget) const
@@ -279,7 +278,7 @@ void SkinStyle::drawMenuBarItem(const QStyleOption* option, QPainter* painter, c
     const bool enabled = option->state & State_Enabled;
     if (enabled && (option->state & (State_Selected | State_Sunken)))
         drawLitPanel(painter, option->rect.adjusted(1, 1, -1, -2),
-                     option->state & State_Sunken ? colours_.ruleStrong : colours_.rule);
+                     option->state & State_Sunken ? m_colours.ruleStrong : m_colours.rule);
     drawItemText(painter, option->rect, Qt::AlignCenter | Qt::TextShowMnemonic | Qt::TextSingleLine, option->palette,
                  enabled, item->text, QPalette::WindowText);
 }
@@ -294,13 +293,13 @@ void SkinStyle::drawMenuItem(const QStyleOption* option, QPainter* painter, cons
     fillPaper(painter, option->rect, false);
     if (item->menuItemType == QStyleOptionMenuItem::Separator) {
         const QRect line(option->rect.left() + 4, option->rect.center().y(), option->rect.width() - 8, 1);
-        painter->fillRect(line, colours_.ruleLight);
-        painter->fillRect(line.translated(0, 1), colours_.paperLight);
+        painter->fillRect(line, m_colours.ruleLight);
+        painter->fillRect(line.translated(0, 1), m_colours.paperLight);
         return;
     }
     const bool enabled = option->state & State_Enabled;
     if (enabled && (option->state & State_Selected))
-        drawLitPanel(painter, option->rect.adjusted(2, 0, -2, 0), colours_.rule);
+        drawLitPanel(painter, option->rect.adjusted(2, 0, -2, 0), m_colours.rule);
     // The base style lays out text, shortcut and submenu arrow; the highlight is already on the paper.
     QStyleOptionMenuItem plain(*item);
     plain.state &= ~State_Selected;

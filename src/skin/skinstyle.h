@@ -20,8 +20,8 @@ public:
     // owns (its menus) the skin's palette and font; widgets already in the style are left as they are.
     void dress(QWidget* window);
 
-    const SkinColours& colours() const { return colours_; }
-    const SkinImages& images() const { return images_; }
+    const SkinColours& colours() const { return m_colours; }
+    const SkinImages& images() const { return m_images; }
 
     // A one-pixel line just inside rect, filled rather than stroked so that it covers whole
     // device pixels at every scale.
@@ -52,8 +52,8 @@ private:
     void drawGroupBox(const QStyleOptionComplex* option, QPainter* painter, const QWidget* widget) const;
     void drawLitPanel(QPainter* painter, const QRect& rect, const QColor& border) const;
 
-    SkinColours colours_;
-    SkinImages images_;
-    QPalette palette_;
-    QFont font_;
+    SkinColours m_colours;
+    SkinImages m_images;
+    QPalette m_palette;
+    QFont m_font;
 };

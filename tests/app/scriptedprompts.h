@@ -6,7 +6,8 @@
 #include <QList>
 #include <QStringList>
 
-struct ShownMessage {
+struct ShownMessage
+{
     QString title;
     QString text;
 };

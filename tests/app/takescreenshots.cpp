@@ -43,14 +43,15 @@ bool showActive(QWidget* window)
 // begun, and the player paused past a tag, so that its strip previews the sheet's lines.
 bool setUpWork(Form1& form, ScriptedPrompts& prompts, MediaFixtures& fixtures)
 {
-    const QString song = fixtures.withId3v2Title(u"晓风残月.mp3"_s, u"晓风残月"_s, MediaFixtures::TextEncoding::Utf8, 14);
+    const QString song
+        = fixtures.withId3v2Title(u"晓风残月.mp3"_s, u"晓风残月"_s, MediaFixtures::TextEncoding::Utf8, 14);
     if (song.isEmpty()) {
         std::fprintf(stderr, "no song: %s\n", qPrintable(fixtures.error()));
         return false;
     }
-    const QStringList firstPage = {u"00:01.20"_s, u""_s, u"风吹过山岗的时候，你在远方轻轻唱"_s,
-                                   u"00:04.50"_s, u""_s, u"那年夏天的雨落满了整条街"_s,
-                                   u"00:07.80"_s, u""_s, u"我把思念写进星光里"_s,
+    const QStringList firstPage = {u"00:01.20"_s, u""_s,         u"风吹过山岗的时候，你在远方轻轻唱"_s,
+                                   u"00:04.50"_s, u""_s,         u"那年夏天的雨落满了整条街"_s,
+                                   u"00:07.80"_s, u""_s,         u"我把思念写进星光里"_s,
                                    u"00:10.60"_s, u"00:12.90"_s, u"月光洒在窗前的小路上"_s};
     for (int element = 1; element <= 21; ++element)
         form.Text1[element]->setText(firstPage.value(element - 1));

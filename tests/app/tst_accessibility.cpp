@@ -59,26 +59,26 @@ private Q_SLOTS:
     void messageBoxesAreAlerts();
 
 private:
-    MediaFixtures fixtures_;
-    ScriptedPrompts prompts_;
-    QPointer<Form1> form_;
+    MediaFixtures m_fixtures;
+    ScriptedPrompts m_prompts;
+    QPointer<Form1> m_form;
 };
 
 // One window for all: reading names changes nothing, and the player is loaded only by the last
 // test that uses it (the song's name would change a label).
 void TestAccessibility::initTestCase()
 {
-    form_ = new Form1(prompts_);
-    form_->mp3->setAudioDriver(u"null"_s);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_));
+    m_form = new Form1(m_prompts);
+    m_form->mp3->setAudioDriver(u"null"_s);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
 }
 
 void TestAccessibility::cleanupTestCase()
 {
-    if (form_ && form_->aboutDialog())
-        delete form_->aboutDialog();
-    delete form_;
+    if (m_form && m_form->aboutDialog())
+        delete m_form->aboutDialog();
+    delete m_form;
 }
 
 void TestAccessibility::controls_data()
@@ -133,10 +133,10 @@ void TestAccessibility::controls()
     QFETCH(QString, object);
     QFETCH(QAccessible::Role, role);
     QFETCH(QString, name);
-    QWidget* window = form_;
+    QWidget* window = m_form;
     if (about) {
-        form_->about->trigger();
-        window = form_->aboutDialog();
+        m_form->about->trigger();
+        window = m_form->aboutDialog();
         QVERIFY(window);
     }
     QWidget* control = window->objectName() == object ? window : window->findChild<QWidget*>(object);
@@ -149,14 +149,14 @@ void TestAccessibility::controls()
 
 void TestAccessibility::playerDescriptionTellsPositionAndLength()
 {
-    QAccessibleInterface* player = QAccessible::queryAccessibleInterface(form_->mp3);
+    QAccessibleInterface* player = QAccessible::queryAccessibleInterface(m_form->mp3);
     QCOMPARE(player->text(QAccessible::Description), u"位置 00:00.00 / 时长 00:00.00"_s);
-    const QString song = fixtures_.tone(u"两秒.mp3"_s, 2);
-    QVERIFY2(!song.isEmpty(), qPrintable(fixtures_.error()));
-    prompts_.fileAnswers << song;
-    form_->载入歌曲->trigger();
+    const QString song = m_fixtures.tone(u"两秒.mp3"_s, 2);
+    QVERIFY2(!song.isEmpty(), qPrintable(m_fixtures.error()));
+    m_prompts.fileAnswers << song;
+    m_form->载入歌曲->trigger();
     QTRY_COMPARE(player->text(QAccessible::Description), u"位置 00:00.00 / 时长 00:02.08"_s);
-    form_->mp3->controls().setCurrentPosition(1.5);
+    m_form->mp3->controls().setCurrentPosition(1.5);
     QTRY_COMPARE(player->text(QAccessible::Description), u"位置 00:01.50 / 时长 00:02.08"_s);
 }
 
@@ -166,9 +166,9 @@ void TestAccessibility::messageBoxesAreAlerts()
 {
     DialogPrompts prompts;
     const QString alert = QString::number(QAccessible::AlertMessage);
-    QCOMPARE(heardWhile([&] { prompts.showMessage(form_, u"1:5:34"_s, u"当前时刻"_s); }),
+    QCOMPARE(heardWhile([&] { prompts.showMessage(m_form, u"1:5:34"_s, u"当前时刻"_s); }),
              (QStringList{alert, u"当前时刻"_s, u"1:5:34"_s, u""_s}));
-    QCOMPARE(heardWhile([&] { prompts.showError(form_, u"生成LRC歌词文件"_s, u"磁盘已满"_s); }),
+    QCOMPARE(heardWhile([&] { prompts.showError(m_form, u"生成LRC歌词文件"_s, u"磁盘已满"_s); }),
              (QStringList{alert, u"错误"_s, u"生成LRC歌词文件失败。"_s, u"磁盘已满"_s}));
 }
 

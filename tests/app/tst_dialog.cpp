@@ -13,9 +13,9 @@
 #include <QGroupBox>
 #include <QPointer>
 #include <QPushButton>
-#include <QTimer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -49,8 +49,8 @@ private Q_SLOTS:
 
 private:
     Dialog* openAbout();
-    ScriptedPrompts prompts_;
-    QPointer<Form1> form_;
+    ScriptedPrompts m_prompts;
+    QPointer<Form1> m_form;
 };
 
 // The windows are closed and made anew between tests; the run must not end with them.
@@ -61,22 +61,22 @@ void TestDialog::initTestCase()
 
 void TestDialog::init()
 {
-    form_ = new Form1(prompts_);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_));
+    m_form = new Form1(m_prompts);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
 }
 
 void TestDialog::cleanup()
 {
-    if (form_ && form_->aboutDialog())
-        delete form_->aboutDialog();
-    delete form_;
+    if (m_form && m_form->aboutDialog())
+        delete m_form->aboutDialog();
+    delete m_form;
 }
 
 Dialog* TestDialog::openAbout()
 {
-    form_->about->trigger();
-    Dialog* dialog = form_->aboutDialog();
+    m_form->about->trigger();
+    Dialog* dialog = m_form->aboutDialog();
     if (dialog)
         (void)QTest::qWaitForWindowExposed(dialog);
     return dialog;
@@ -110,7 +110,7 @@ void TestDialog::layout()
     auto* control = dialog->client->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
     QVERIFY(control);
     const QString shown = qobject_cast<QGroupBox*>(control) ? qobject_cast<QGroupBox*>(control)->title()
-                                                           : control->property("text").toString();
+                                                            : control->property("text").toString();
     QCOMPARE(shown, text);
     QCOMPARE(control->geometry(), geometry);
     QVERIFY(dialog->OKButton->hasFocus());
@@ -162,10 +162,10 @@ void TestDialog::okUnloadsAndAboutLoadsAgain()
 void TestDialog::mainWindowKeepsWorkingWhileOpen()
 {
     QVERIFY(openAbout());
-    form_->Command6->click();
-    QVERIFY(form_->Text2->text().startsWith(u"[此处输入时间1]"_s));
-    QVERIFY(form_->Timer1->isActive() && form_->Timer2->isActive());
-    QVERIFY(form_->aboutDialog()->isVisible());
+    m_form->Command6->click();
+    QVERIFY(m_form->Text2->text().startsWith(u"[此处输入时间1]"_s));
+    QVERIFY(m_form->Timer1->isActive() && m_form->Timer2->isActive());
+    QVERIFY(m_form->aboutDialog()->isVisible());
 }
 
 void TestDialog::bothLinksOpenTheSamePage()
@@ -173,8 +173,8 @@ void TestDialog::bothLinksOpenTheSamePage()
     UrlRecorder browser;
     QDesktopServices::setUrlHandler(u"http"_s, &browser, "open");
     QDesktopServices::setUrlHandler(u"https"_s, &browser, "open");
-    form_->使用说明->trigger();
-    form_->bug->trigger();
+    m_form->使用说明->trigger();
+    m_form->bug->trigger();
     QDesktopServices::unsetUrlHandler(u"http"_s);
     QDesktopServices::unsetUrlHandler(u"https"_s);
 
@@ -182,7 +182,7 @@ void TestDialog::bothLinksOpenTheSamePage()
     QCOMPARE(browser.opened[0], browser.opened[1]);
     QCOMPARE(browser.opened[0].path(), u"/"_s);
     QCOMPARE(browser.opened[0].query(), u"p=33"_s);
-    QVERIFY(prompts_.messages.isEmpty() && prompts_.errors.isEmpty());
+    QVERIFY(m_prompts.messages.isEmpty() && m_prompts.errors.isEmpty());
 }
 
 // Nothing on the PATH can show a web page: each command says so, with the address to copy.
@@ -195,14 +195,14 @@ void TestDialog::withoutABrowserTheAddressIsShown()
     const QByteArray defaultBrowser = qgetenv("DEFAULT_BROWSER");
     qunsetenv("BROWSER");
     qunsetenv("DEFAULT_BROWSER");
-    form_->使用说明->trigger();
-    form_->bug->trigger();
+    m_form->使用说明->trigger();
+    m_form->bug->trigger();
     qputenv("PATH", path);
     qputenv("BROWSER", browser);
     qputenv("DEFAULT_BROWSER", defaultBrowser);
 
-    QCOMPARE(prompts_.errors.size(), 2);
-    for (const ShownMessage& error : std::as_const(prompts_.errors)) {
+    QCOMPARE(m_prompts.errors.size(), 2);
+    for (const ShownMessage& error : std::as_const(m_prompts.errors)) {
         QCOMPARE(error.title, u"打开网页"_s);
         QVERIFY2(error.text.contains(u"http://www.example.com/?p=33"_s), qPrintable(error.text));
     }
@@ -215,11 +215,11 @@ void TestDialog::programRunsOnUntilTheDialogCloses()
     bool dialogOutlivedMainWindow = false;
     // The real event loop decides when the program ends, so run it: close the main window,
     // look a moment later, then close the dialog; the loop must end only after that.
-    QTimer::singleShot(0, form_, [this] { form_->closeItem->trigger(); });
+    QTimer::singleShot(0, m_form, [this] { m_form->closeItem->trigger(); });
     QTimer look;
     look.setSingleShot(true);
     connect(&look, &QTimer::timeout, this, [&] {
-        dialogOutlivedMainWindow = form_.isNull() && dialog && dialog->isVisible();
+        dialogOutlivedMainWindow = m_form.isNull() && dialog && dialog->isVisible();
         if (dialog)
             dialog->close();
     });

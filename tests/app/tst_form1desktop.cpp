@@ -27,9 +27,9 @@ private Q_SLOTS:
     void windowManagerCloseAsksFirst();
 
 private:
-    ScriptedPrompts prompts_;
-    QPointer<Form1> form_;
-    XTestKeyboard keyboard_;
+    ScriptedPrompts m_prompts;
+    QPointer<Form1> m_form;
+    XTestKeyboard m_keyboard;
 };
 
 namespace {
@@ -55,32 +55,32 @@ void TestForm1Desktop::initTestCase()
 {
     // The window is closed and made anew between tests; the run must not end with it.
     QApplication::setQuitOnLastWindowClosed(false);
-    QVERIFY2(keyboard_.isOpen(), "needs an X server with XTEST");
+    QVERIFY2(m_keyboard.isOpen(), "needs an X server with XTEST");
 }
 
 void TestForm1Desktop::init()
 {
-    prompts_ = ScriptedPrompts();
-    form_ = new Form1(prompts_);
-    form_->show();
-    form_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form_));
+    m_prompts = ScriptedPrompts();
+    m_form = new Form1(m_prompts);
+    m_form->show();
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
 }
 
 void TestForm1Desktop::cleanup()
 {
-    delete form_;
+    delete m_form;
 }
 
 // Typed time 1, Tab, time 2, Tab, lyric: each lands in the box to the right, row after row.
 void TestForm1Desktop::tabRunsThroughTheGridRowByRow()
 {
-    form_->Text1[1]->setFocus();
-    QTRY_VERIFY(form_->Text1[1]->hasFocus());
+    m_form->Text1[1]->setFocus();
+    QTRY_VERIFY(m_form->Text1[1]->hasFocus());
     QStringList visited;
     for (int press = 0; press < 23; ++press) {
-        keyboard_.press(XK_Tab);
-        keyboard_.release(XK_Tab);
+        m_keyboard.press(XK_Tab);
+        m_keyboard.release(XK_Tab);
         QWidget* before = QApplication::focusWidget();
         QTRY_VERIFY(QApplication::focusWidget() != before);
         visited << QApplication::focusWidget()->objectName();
@@ -103,15 +103,15 @@ void TestForm1Desktop::windowManagerCloseAsksFirst_data()
 void TestForm1Desktop::windowManagerCloseAsksFirst()
 {
     QFETCH(bool, answer);
-    form_->Command6->click();
-    prompts_.confirmAnswers << answer;
-    sendDeleteWindow(form_->winId());
-    QTRY_COMPARE(prompts_.questions.size(), 1);
+    m_form->Command6->click();
+    m_prompts.confirmAnswers << answer;
+    sendDeleteWindow(m_form->winId());
+    QTRY_COMPARE(m_prompts.questions.size(), 1);
     // Closed windows are deleted, as the main window deletes itself on close.
     if (answer)
-        QTRY_VERIFY(form_.isNull());
+        QTRY_VERIFY(m_form.isNull());
     else
-        QVERIFY(form_->isVisible());
+        QVERIFY(m_form->isVisible());
 }
 
 LRC_TEST_MAIN(TestForm1Desktop)

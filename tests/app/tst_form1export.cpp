@@ -38,9 +38,9 @@ private Q_SLOTS:
 
 private:
     QByteArray exportTo(const QString& path);
-    ScriptedPrompts prompts_;
-    QPointer<Form1> form_;
-    QTemporaryDir dir_;
+    ScriptedPrompts m_prompts;
+    QPointer<Form1> m_form;
+    QTemporaryDir m_dir;
 };
 
 namespace {
@@ -55,19 +55,19 @@ QByteArray fileBytes(const QString& path)
 
 void TestForm1Export::init()
 {
-    prompts_ = ScriptedPrompts();
-    form_ = new Form1(prompts_);
+    m_prompts = ScriptedPrompts();
+    m_form = new Form1(m_prompts);
 }
 
 void TestForm1Export::cleanup()
 {
-    delete form_;
+    delete m_form;
 }
 
 QByteArray TestForm1Export::exportTo(const QString& path)
 {
-    prompts_.fileAnswers << path;
-    form_->Command7->click();
+    m_prompts.fileAnswers << path;
+    m_form->Command7->click();
     return fileBytes(path);
 }
 
@@ -81,8 +81,8 @@ void TestForm1Export::exportWritesTheCleanedSheet_data()
         << QByteArray("[00:12.50]\xb5\xda\xd2\xbb\xbe\xe4\r\n[00:15.00][01:20.00]\xb5\xda\xb6\xfe\xbe\xe4\r\n\r\n\r\n")
         << u"[00:12.50]第一句\r\n[00:15.00][01:20.00]第二句\r\n\r\n"_s;
     QTest::newRow("nested pair loses one level") << u"[[]]"_s << QByteArray("[]\r\n") << u"[]"_s;
-    QTest::newRow("pair typed in a lyric") << u"[00:01.00]啊[]啊"_s << QByteArray("[00:01.00]\xb0\xa1\xb0\xa1\r\n")
-                                           << u"[00:01.00]啊啊"_s;
+    QTest::newRow("pair typed in a lyric")
+        << u"[00:01.00]啊[]啊"_s << QByteArray("[00:01.00]\xb0\xa1\xb0\xa1\r\n") << u"[00:01.00]啊啊"_s;
     QTest::newRow("empty sheet") << QString() << QByteArray("\r\n") << QString();
     QTest::newRow("outside GBK") << u"[00:02.00]😀"_s << QByteArray("[00:02.00]\x94\x39\xfc\x36\r\n")
                                  << u"[00:02.00]😀"_s;
@@ -93,38 +93,38 @@ void TestForm1Export::exportWritesTheCleanedSheet()
     QFETCH(QString, sheet);
     QFETCH(QByteArray, file);
     QFETCH(QString, cleanedSheet);
-    form_->Text2->setText(sheet);
-    QCOMPARE(exportTo(dir_.filePath(u"out.lrc"_s)), file);
-    QCOMPARE(form_->Text2->text(), cleanedSheet);
-    QCOMPARE(prompts_.askedFilters, QStringList{u"LRC歌词文件|*.lrc"_s});
-    QCOMPARE(prompts_.messages.size(), 1);
-    QCOMPARE(prompts_.messages[0].title, u"成功提示"_s);
-    QCOMPARE(prompts_.messages[0].text, u"LRC歌词文件制作成功！"_s);
-    QVERIFY(prompts_.errors.isEmpty());
+    m_form->Text2->setText(sheet);
+    QCOMPARE(exportTo(m_dir.filePath(u"out.lrc"_s)), file);
+    QCOMPARE(m_form->Text2->text(), cleanedSheet);
+    QCOMPARE(m_prompts.askedFilters, QStringList{u"LRC歌词文件|*.lrc"_s});
+    QCOMPARE(m_prompts.messages.size(), 1);
+    QCOMPARE(m_prompts.messages[0].title, u"成功提示"_s);
+    QCOMPARE(m_prompts.messages[0].text, u"LRC歌词文件制作成功！"_s);
+    QVERIFY(m_prompts.errors.isEmpty());
 }
 
 void TestForm1Export::committedPageExportsAsLines()
 {
-    form_->Text1[1]->setText(u"00:12.50"_s);
-    form_->Text1[2]->clear();
-    form_->Text1[3]->setText(u"我的歌"_s);
+    m_form->Text1[1]->setText(u"00:12.50"_s);
+    m_form->Text1[2]->clear();
+    m_form->Text1[3]->setText(u"我的歌"_s);
     for (int element = 4; element <= 21; ++element)
-        form_->Text1[element]->clear();
-    form_->Command6->click();
-    QCOMPARE(exportTo(dir_.filePath(u"page.lrc"_s)),
+        m_form->Text1[element]->clear();
+    m_form->Command6->click();
+    QCOMPARE(exportTo(m_dir.filePath(u"page.lrc"_s)),
              QByteArray("[00:12.50]\xce\xd2\xb5\xc4\xb8\xe8\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n"));
 }
 
 void TestForm1Export::cancelWritesNothingButTheSheetStaysCleaned()
 {
-    form_->Text2->setText(u"[00:01.00][]一\r\n"_s);
-    const QStringList filesBefore = QDir(dir_.path()).entryList(QDir::Files);
-    prompts_.fileAnswers << QString();
-    form_->Command7->click();
-    QCOMPARE(form_->Text2->text(), u"[00:01.00]一\r\n"_s);
-    QVERIFY(prompts_.messages.isEmpty());
-    QVERIFY(prompts_.errors.isEmpty());
-    QCOMPARE(QDir(dir_.path()).entryList(QDir::Files), filesBefore);
+    m_form->Text2->setText(u"[00:01.00][]一\r\n"_s);
+    const QStringList filesBefore = QDir(m_dir.path()).entryList(QDir::Files);
+    m_prompts.fileAnswers << QString();
+    m_form->Command7->click();
+    QCOMPARE(m_form->Text2->text(), u"[00:01.00]一\r\n"_s);
+    QVERIFY(m_prompts.messages.isEmpty());
+    QVERIFY(m_prompts.errors.isEmpty());
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), filesBefore);
 }
 
 void TestForm1Export::undoBringsTheEmptyTagsBack_data()
@@ -139,64 +139,64 @@ void TestForm1Export::undoBringsTheEmptyTagsBack_data()
 void TestForm1Export::undoBringsTheEmptyTagsBack()
 {
     QFETCH(bool, saved);
-    form_->Text2->setText(u"[00:01.00][]一\r\n"_s);
+    m_form->Text2->setText(u"[00:01.00][]一\r\n"_s);
     for (int element = 1; element <= 21; ++element)
-        form_->Text1[element]->clear();
-    form_->Text1[1]->setText(u"00:02.00"_s);
-    form_->Text1[3]->setText(u"二[]"_s);
-    form_->Command6->click();
-    const QString committed = form_->Text2->text();
+        m_form->Text1[element]->clear();
+    m_form->Text1[1]->setText(u"00:02.00"_s);
+    m_form->Text1[3]->setText(u"二[]"_s);
+    m_form->Command6->click();
+    const QString committed = m_form->Text2->text();
 
-    prompts_.fileAnswers << (saved ? dir_.filePath(u"undo.lrc"_s) : QString());
-    form_->Command7->click();
-    QCOMPARE(form_->Text2->text(), u"[00:01.00]一\r\n[00:02.00]二\r\n\r\n\r\n\r\n\r\n\r\n\r\n"_s);
-    QCOMPARE(prompts_.messages.size(), saved ? 1 : 0);
+    m_prompts.fileAnswers << (saved ? m_dir.filePath(u"undo.lrc"_s) : QString());
+    m_form->Command7->click();
+    QCOMPARE(m_form->Text2->text(), u"[00:01.00]一\r\n[00:02.00]二\r\n\r\n\r\n\r\n\r\n\r\n\r\n"_s);
+    QCOMPARE(m_prompts.messages.size(), saved ? 1 : 0);
 
-    QTest::keyClick(form_->Text2, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(form_->Text2->text(), committed);
-    QTest::keyClick(form_->Text2, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(form_->Text2->text(), u"[00:01.00][]一\r\n"_s);
+    QTest::keyClick(m_form->Text2, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(m_form->Text2->text(), committed);
+    QTest::keyClick(m_form->Text2, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(m_form->Text2->text(), u"[00:01.00][]一\r\n"_s);
 }
 
 void TestForm1Export::nameIsUsedAsTyped()
 {
-    form_->Text2->setText(u"[00:01.00]一"_s);
-    const QString path = dir_.filePath(u"没有扩展名"_s);
+    m_form->Text2->setText(u"[00:01.00]一"_s);
+    const QString path = m_dir.filePath(u"没有扩展名"_s);
     QCOMPARE(exportTo(path), QByteArray("[00:01.00]\xd2\xbb\r\n"));
     QVERIFY(!QFile::exists(path + u".lrc"_s));
 }
 
 void TestForm1Export::exportingTwiceWritesTheSameFile()
 {
-    form_->Text2->setText(u"[00:01.00][]一\r\n[][]\r\n"_s);
-    const QByteArray first = exportTo(dir_.filePath(u"a.lrc"_s));
-    const QString cleaned = form_->Text2->text();
-    const QByteArray second = exportTo(dir_.filePath(u"b.lrc"_s));
+    m_form->Text2->setText(u"[00:01.00][]一\r\n[][]\r\n"_s);
+    const QByteArray first = exportTo(m_dir.filePath(u"a.lrc"_s));
+    const QString cleaned = m_form->Text2->text();
+    const QByteArray second = exportTo(m_dir.filePath(u"b.lrc"_s));
     QCOMPARE(second, first);
-    QCOMPARE(form_->Text2->text(), cleaned);
-    QCOMPARE(prompts_.messages.size(), 2);
+    QCOMPARE(m_form->Text2->text(), cleaned);
+    QCOMPARE(m_prompts.messages.size(), 2);
 }
 
 void TestForm1Export::unwritablePathIsReportedAndTheOldFileKept()
 {
-    const QString missingFolder = dir_.filePath(u"没有这个文件夹/歌.lrc"_s);
-    form_->Text2->setText(u"[00:01.00][]一"_s);
-    prompts_.fileAnswers << missingFolder;
-    form_->Command7->click();
-    QCOMPARE(prompts_.errors.size(), 1);
-    QCOMPARE(prompts_.errors[0].title, u"生成LRC歌词文件"_s);
-    QVERIFY2(prompts_.errors[0].text.contains(missingFolder), qPrintable(prompts_.errors[0].text));
-    QVERIFY(prompts_.messages.isEmpty());
-    QCOMPARE(form_->Text2->text(), u"[00:01.00]一"_s);
+    const QString missingFolder = m_dir.filePath(u"没有这个文件夹/歌.lrc"_s);
+    m_form->Text2->setText(u"[00:01.00][]一"_s);
+    m_prompts.fileAnswers << missingFolder;
+    m_form->Command7->click();
+    QCOMPARE(m_prompts.errors.size(), 1);
+    QCOMPARE(m_prompts.errors[0].title, u"生成LRC歌词文件"_s);
+    QVERIFY2(m_prompts.errors[0].text.contains(missingFolder), qPrintable(m_prompts.errors[0].text));
+    QVERIFY(m_prompts.messages.isEmpty());
+    QCOMPARE(m_form->Text2->text(), u"[00:01.00]一"_s);
 
     // A folder standing where the file should go cannot be replaced, not even by root.
-    const QString folder = dir_.filePath(u"占位"_s);
+    const QString folder = m_dir.filePath(u"占位"_s);
     QVERIFY(QDir().mkpath(folder + u"/内容"_s));
-    prompts_.fileAnswers << folder;
-    form_->Command7->click();
-    QCOMPARE(prompts_.errors.size(), 2);
+    m_prompts.fileAnswers << folder;
+    m_form->Command7->click();
+    QCOMPARE(m_prompts.errors.size(), 2);
     QVERIFY(QFileInfo(folder + u"/内容"_s).isDir());
-    QVERIFY(prompts_.messages.isEmpty());
+    QVERIFY(m_prompts.messages.isEmpty());
 }
 
 void TestForm1Export::realSaveBoxAndSuccessMessage()
@@ -206,7 +206,7 @@ void TestForm1Export::realSaveBoxAndSuccessMessage()
     Form1 form(realPrompts);
     form.show();
     form.Text2->setText(u"[00:03.00][]真的对话框\r\n"_s);
-    const QString path = dir_.filePath(u"真的.lrc"_s);
+    const QString path = m_dir.filePath(u"真的.lrc"_s);
     QStringList seen;
     QTimer user;
     user.setInterval(20);

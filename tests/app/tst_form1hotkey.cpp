@@ -67,12 +67,12 @@ private:
     // The toggles since init, worked out from the readouts shown and the caption.
     int toggles() const;
 
-    MediaFixtures fixtures_;
-    SongPrompts prompts_;
-    QPointer<Form1> form_;
-    XTestKeyboard keyboard_;
-    QTimer readoutWatch_;
-    std::function<void(QMessageBox*)> readoutAction_;
+    MediaFixtures m_fixtures;
+    SongPrompts m_prompts;
+    QPointer<Form1> m_form;
+    XTestKeyboard m_keyboard;
+    QTimer m_readoutWatch;
+    std::function<void(QMessageBox*)> m_readoutAction;
 };
 
 namespace {
@@ -100,15 +100,15 @@ int closeShownBoxes()
 
 void TestForm1Hotkey::initTestCase()
 {
-    QVERIFY2(keyboard_.isOpen(), "needs an X server with XTEST");
-    prompts_.song = fixtures_.tone(u"f9.mp3"_s, 30);
-    QVERIFY2(!prompts_.song.isEmpty(), qPrintable(fixtures_.error()));
-    readoutWatch_.setInterval(5);
-    connect(&readoutWatch_, &QTimer::timeout, this, [this] {
+    QVERIFY2(m_keyboard.isOpen(), "needs an X server with XTEST");
+    m_prompts.song = m_fixtures.tone(u"f9.mp3"_s, 30);
+    QVERIFY2(!m_prompts.song.isEmpty(), qPrintable(m_fixtures.error()));
+    m_readoutWatch.setInterval(5);
+    connect(&m_readoutWatch, &QTimer::timeout, this, [this] {
         for (QMessageBox* box : shownBoxes()) {
             if (box->windowTitle() == u"当前时刻"_s) {
-                readoutWatch_.stop();
-                readoutAction_(box);
+                m_readoutWatch.stop();
+                m_readoutAction(box);
                 return;
             }
         }
@@ -117,58 +117,58 @@ void TestForm1Hotkey::initTestCase()
 
 void TestForm1Hotkey::init()
 {
-    prompts_.readouts = 0;
-    prompts_.errors = 0;
-    form_ = new Form1(prompts_);
-    form_->mp3->setAudioDriver(u"null"_s);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_));
+    m_prompts.readouts = 0;
+    m_prompts.errors = 0;
+    m_form = new Form1(m_prompts);
+    m_form->mp3->setAudioDriver(u"null"_s);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
 }
 
 void TestForm1Hotkey::cleanup()
 {
-    readoutWatch_.stop();
-    keyboard_.release(XK_F9);
-    delete form_;
+    m_readoutWatch.stop();
+    m_keyboard.release(XK_F9);
+    delete m_form;
 }
 
 void TestForm1Hotkey::whenReadoutOpens(std::function<void(QMessageBox*)> action)
 {
-    readoutAction_ = std::move(action);
-    readoutWatch_.start();
+    m_readoutAction = std::move(action);
+    m_readoutWatch.start();
 }
 
 void TestForm1Hotkey::tap(unsigned long keySym)
 {
-    keyboard_.press(keySym);
+    m_keyboard.press(keySym);
     QTest::qWait(40);
-    keyboard_.release(keySym);
+    m_keyboard.release(keySym);
     QTest::qWait(40);
 }
 
 int TestForm1Hotkey::toggles() const
 {
-    return 2 * prompts_.readouts + (form_->Command1->text() == u"暂停"_s ? 1 : 0);
+    return 2 * m_prompts.readouts + (m_form->Command1->text() == u"暂停"_s ? 1 : 0);
 }
 
 void TestForm1Hotkey::f9BeforeAnySongTogglesWhileTheButtonIsDisabled()
 {
-    QVERIFY(!form_->Command1->isEnabled());
-    keyboard_.press(XK_F9);
-    QTRY_COMPARE(form_->Command1->text(), u"暂停"_s);
-    keyboard_.release(XK_F9);
+    QVERIFY(!m_form->Command1->isEnabled());
+    m_keyboard.press(XK_F9);
+    QTRY_COMPARE(m_form->Command1->text(), u"暂停"_s);
+    m_keyboard.release(XK_F9);
     QTest::qWait(30);
-    QVERIFY(!form_->Command1->isEnabled());
+    QVERIFY(!m_form->Command1->isEnabled());
 
     QString readout;
     whenReadoutOpens([&](QMessageBox* box) {
         readout = box->text();
         box->accept();
     });
-    keyboard_.press(XK_F9);
+    m_keyboard.press(XK_F9);
     QTRY_COMPARE(readout, u"0:0:0"_s);
-    QCOMPARE(form_->Command1->text(), u"播放"_s);
-    keyboard_.release(XK_F9);
+    QCOMPARE(m_form->Command1->text(), u"播放"_s);
+    m_keyboard.release(XK_F9);
 }
 
 // Presses as foot pedals, macro keys and key remappers send them: down and up again at once,
@@ -201,14 +201,14 @@ void TestForm1Hotkey::togglesOncePerPress()
     QFETCH(int, frozenBeforeMs);
     QFETCH(int, frozenAfterMs);
     QFETCH(int, expected);
-    keyboard_.focusOwnWindow();
+    m_keyboard.focusOwnWindow();
     QTest::qWait(50);
     QThread::msleep(frozenBeforeMs);
     for (int press = 0; press < presses; ++press) {
-        keyboard_.press(keySym);
+        m_keyboard.press(keySym);
         if (holdMs > 0)
             QTest::qWait(holdMs);
-        keyboard_.release(keySym);
+        m_keyboard.release(keySym);
     }
     QThread::msleep(frozenAfterMs);
     // A toggle too many would leave a readout waiting: close it, from inside its wait, and count it.
@@ -221,39 +221,39 @@ void TestForm1Hotkey::togglesOncePerPress()
 
 void TestForm1Hotkey::pressWhileTheReadoutIsOpenClosesItAndResumes()
 {
-    form_->载入歌曲->trigger();
-    QTRY_VERIFY(form_->Command1->isEnabled());
+    m_form->载入歌曲->trigger();
+    QTRY_VERIFY(m_form->Command1->isEnabled());
     tap(XK_F9);
-    QTRY_COMPARE(form_->Command1->text(), u"暂停"_s);
-    QTRY_VERIFY(form_->mp3->controls().currentPosition() > 0.3);
+    QTRY_COMPARE(m_form->Command1->text(), u"暂停"_s);
+    QTRY_VERIFY(m_form->mp3->controls().currentPosition() > 0.3);
     QTest::qWait(30);
 
     QString readout;
     double pausedAt = -1;
     whenReadoutOpens([&](QMessageBox* box) {
         readout = box->text();
-        pausedAt = form_->mp3->controls().currentPosition();
+        pausedAt = m_form->mp3->controls().currentPosition();
         // Let go of the pausing press, then press F9 anew while the box is still open.
-        keyboard_.release(XK_F9);
-        QTimer::singleShot(30, this, [this] { keyboard_.press(XK_F9); });
-        QTimer::singleShot(80, this, [this] { keyboard_.release(XK_F9); });
+        m_keyboard.release(XK_F9);
+        QTimer::singleShot(30, this, [this] { m_keyboard.press(XK_F9); });
+        QTimer::singleShot(80, this, [this] { m_keyboard.release(XK_F9); });
     });
-    keyboard_.press(XK_F9);
+    m_keyboard.press(XK_F9);
     QTRY_VERIFY(!readout.isEmpty());
-    QTRY_COMPARE(form_->Command1->text(), u"暂停"_s);
+    QTRY_COMPARE(m_form->Command1->text(), u"暂停"_s);
     QTRY_VERIFY(shownBoxes().isEmpty());
     QVERIFY(readout.startsWith(u"0:0:"_s) || readout.startsWith(u"0:1:"_s));
-    QTRY_VERIFY(form_->mp3->controls().currentPosition() > pausedAt + 0.05);
+    QTRY_VERIFY(m_form->mp3->controls().currentPosition() > pausedAt + 0.05);
 }
 
 // Each press runs play, which fails on this file: the press closes the last error box before the
 // new one opens, also for two presses between two ticks.
 void TestForm1Hotkey::unplayableSongNeverStacksBoxes()
 {
-    prompts_.song = fixtures_.randomBytes(u"坏的.mp3"_s);
-    form_->载入歌曲->trigger();
-    prompts_.song = fixtures_.tone(u"f9.mp3"_s, 30);
-    QTRY_VERIFY(form_->Command1->isEnabled());
+    m_prompts.song = m_fixtures.randomBytes(u"坏的.mp3"_s);
+    m_form->载入歌曲->trigger();
+    m_prompts.song = m_fixtures.tone(u"f9.mp3"_s, 30);
+    QTRY_VERIFY(m_form->Command1->isEnabled());
 
     // From a timer, so that the presses go on from inside whichever box's wait is running.
     int round = 0;
@@ -270,16 +270,16 @@ void TestForm1Hotkey::unplayableSongNeverStacksBoxes()
             return;
         }
         for (int press = 0; press < 2; ++press) {
-            keyboard_.press(XK_F9);
-            keyboard_.release(XK_F9);
+            m_keyboard.press(XK_F9);
+            m_keyboard.release(XK_F9);
         }
     });
     presser.start(200);
     QTRY_VERIFY_WITH_TIMEOUT(!presser.isActive(), 10000);
     QCOMPARE(shownAtEnd, QStringList{u"播放/暂停失败。"_s});
     QCOMPARE(mostShown, 1);
-    QCOMPARE(prompts_.errors, 8);
-    QCOMPARE(form_->Command1->text(), u"播放"_s);
+    QCOMPARE(m_prompts.errors, 8);
+    QCOMPARE(m_form->Command1->text(), u"播放"_s);
 }
 
 // Another client (a terminal, say) holds the focus under a real window manager: F9 plays,
@@ -290,17 +290,17 @@ void TestForm1Hotkey::readoutLeavesTheFocusWithAnotherClient()
     // Debian's openbox: a real window manager, with its focus-stealing prevention.
     QProcess openbox;
     openbox.start(u"openbox"_s, {u"--sm-disable"_s});
-    QTRY_VERIFY2(keyboard_.screenIsManaged(), "needs openbox (scripts/deps.sh --tests)");
+    QTRY_VERIFY2(m_keyboard.screenIsManaged(), "needs openbox (scripts/deps.sh --tests)");
     // The window manager may hand the focus round while it takes over the windows, later on a busy
     // machine: ask until the other client still has it a moment after.
     const auto focusStaysWithOwnWindow = [&] {
-        keyboard_.focusOwnWindow();
+        m_keyboard.focusOwnWindow();
         QTest::qWait(200);
-        return keyboard_.ownWindowHasFocus() && QGuiApplication::applicationState() != Qt::ApplicationActive;
+        return m_keyboard.ownWindowHasFocus() && QGuiApplication::applicationState() != Qt::ApplicationActive;
     };
     QTRY_VERIFY_WITH_TIMEOUT(focusStaysWithOwnWindow(), 10000);
     tap(XK_F9);
-    QTRY_COMPARE(form_->Command1->text(), u"暂停"_s);
+    QTRY_COMPARE(m_form->Command1->text(), u"暂停"_s);
 
     bool exposed = false;
     bool focusKept = false;
@@ -308,19 +308,19 @@ void TestForm1Hotkey::readoutLeavesTheFocusWithAnotherClient()
         exposed = QTest::qWaitForWindowExposed(box);
         // Time for the window manager to act on the new box.
         QTest::qWait(300);
-        focusKept = keyboard_.ownWindowHasFocus() && !box->isActiveWindow();
-        keyboard_.press(XK_F9);
-        keyboard_.release(XK_F9);
+        focusKept = m_keyboard.ownWindowHasFocus() && !box->isActiveWindow();
+        m_keyboard.press(XK_F9);
+        m_keyboard.release(XK_F9);
     });
-    keyboard_.press(XK_F9);
-    keyboard_.release(XK_F9);
-    QTRY_COMPARE(prompts_.readouts, 1);
-    QTRY_COMPARE(form_->Command1->text(), u"暂停"_s);
+    m_keyboard.press(XK_F9);
+    m_keyboard.release(XK_F9);
+    QTRY_COMPARE(m_prompts.readouts, 1);
+    QTRY_COMPARE(m_form->Command1->text(), u"暂停"_s);
     QTRY_VERIFY(shownBoxes().isEmpty());
     QVERIFY(exposed);
     QVERIFY(focusKept);
     QTest::qWait(300);
-    QVERIFY(keyboard_.ownWindowHasFocus());
+    QVERIFY(m_keyboard.ownWindowHasFocus());
     QCOMPARE(QApplication::activeWindow(), nullptr);
     openbox.terminate();
     openbox.waitForFinished();
@@ -330,9 +330,9 @@ void TestForm1Hotkey::readoutLeavesTheFocusWithAnotherClient()
 QString TestForm1Hotkey::copiedByCtrlC()
 {
     QGuiApplication::clipboard()->clear();
-    keyboard_.press(XK_Control_L);
+    m_keyboard.press(XK_Control_L);
     tap(XK_c);
-    keyboard_.release(XK_Control_L);
+    m_keyboard.release(XK_Control_L);
     const auto copied = [] { return QGuiApplication::clipboard()->text(); };
     return QTest::qWaitFor([&] { return !copied().isEmpty(); }, 1000) ? copied() : QString();
 }
@@ -358,8 +358,8 @@ void TestForm1Hotkey::ctrlCInTheReadoutCopiesItsText()
         box->accept();
     });
     // Nothing is loaded: the readout shows the start.
-    form_->Command1_Click();
-    form_->Command1_Click();
+    m_form->Command1_Click();
+    m_form->Command1_Click();
     QCOMPARE(whole, u"0:0:0"_s);
     QCOMPARE(part, u"0:0"_s);
 }

@@ -39,8 +39,8 @@ private Q_SLOTS:
     void exitClosesAndDestroysTheWindow();
 
 private:
-    ScriptedPrompts prompts_;
-    QPointer<Form1> form_;
+    ScriptedPrompts m_prompts;
+    QPointer<Form1> m_form;
 };
 
 namespace {
@@ -58,26 +58,26 @@ QString controlText(QWidget* control)
 
 void TestForm1Layout::init()
 {
-    form_ = new Form1(prompts_);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_));
+    m_form = new Form1(m_prompts);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
 }
 
 void TestForm1Layout::cleanup()
 {
-    delete form_;
+    delete m_form;
 }
 
 void TestForm1Layout::window()
 {
-    QCOMPARE(form_->windowTitle(), u"LRC晓韵星舟  v1.0 beta 测试版"_s);
-    QCOMPARE(form_->client->size(), QSize(748, 509));
-    QCOMPARE(form_->client->y(), form_->menuBar->geometry().bottom() + 1);
-    QCOMPARE(form_->minimumSize(), form_->maximumSize());
-    QVERIFY(!(form_->windowFlags() & Qt::WindowMaximizeButtonHint));
-    QVERIFY(form_->windowFlags() & Qt::WindowMinimizeButtonHint);
-    QVERIFY(form_->windowFlags() & Qt::WindowCloseButtonHint);
-    QVERIFY(!form_->mp3->enableContextMenu());
+    QCOMPARE(m_form->windowTitle(), u"LRC晓韵星舟  v1.0 beta 测试版"_s);
+    QCOMPARE(m_form->client->size(), QSize(748, 509));
+    QCOMPARE(m_form->client->y(), m_form->menuBar->geometry().bottom() + 1);
+    QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
+    QVERIFY(!(m_form->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(m_form->windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(m_form->windowFlags() & Qt::WindowCloseButtonHint);
+    QVERIFY(!m_form->mp3->enableContextMenu());
 }
 
 void TestForm1Layout::controls_data()
@@ -92,8 +92,8 @@ void TestForm1Layout::controls_data()
 
     const auto row = [](const char* name, const char* kind, const QString& text, QRect geometry, int tab,
                         bool enabled = true, bool visible = true) {
-        QTest::newRow(name) << QString::fromUtf8(name) << QString::fromUtf8(kind) << text << geometry << tab
-                            << enabled << visible;
+        QTest::newRow(name) << QString::fromUtf8(name) << QString::fromUtf8(kind) << text << geometry << tab << enabled
+                            << visible;
     };
     row("Text2", "SheetBox", u""_s, {8, 8, 745, 25}, 35);
     row("Command7", "QPushButton", u"生成LRC歌词文件"_s, {376, 472, 137, 33}, 34);
@@ -144,7 +144,7 @@ void TestForm1Layout::controls()
     QFETCH(bool, enabled);
     QFETCH(bool, visible);
 
-    auto* control = form_->client->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
+    auto* control = m_form->client->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
     QVERIFY2(control, qPrintable(name));
     QCOMPARE(QString::fromUtf8(control->metaObject()->className()), kind);
     QCOMPARE(controlText(control), text);
@@ -157,7 +157,7 @@ void TestForm1Layout::controls()
 void TestForm1Layout::stackingFrontToBack()
 {
     QStringList frontToBack;
-    const QObjectList children = form_->client->children();
+    const QObjectList children = m_form->client->children();
     for (auto it = children.crbegin(); it != children.crend(); ++it) {
         if (!(*it)->isWidgetType())
             continue;
@@ -168,10 +168,10 @@ void TestForm1Layout::stackingFrontToBack()
         if (frontToBack.isEmpty() || frontToBack.constLast() != name)
             frontToBack << name;
     }
-    const QStringList expected = {u"Text2"_s, u"Command7"_s, u"Command6"_s, u"Command5"_s, u"Command4"_s,
-                                  u"SkinLabel2"_s, u"Command3"_s, u"Command2"_s, u"Frame2"_s, u"Frame1"_s,
-                                  u"grid"_s, u"Command1"_s, u"SkinLabel1"_s, u"Text1(0)"_s, u"SkinLabel3"_s,
-                                  u"mp3"_s};
+    const QStringList expected
+        = {u"Text2"_s,      u"Command7"_s, u"Command6"_s,   u"Command5"_s, u"Command4"_s, u"SkinLabel2"_s,
+           u"Command3"_s,   u"Command2"_s, u"Frame2"_s,     u"Frame1"_s,   u"grid"_s,     u"Command1"_s,
+           u"SkinLabel1"_s, u"Text1(0)"_s, u"SkinLabel3"_s, u"mp3"_s};
     QCOMPARE(frontToBack, expected);
 }
 
@@ -179,34 +179,34 @@ void TestForm1Layout::focusChainFollowsTabOrder()
 {
     // Labels, frames and the player take no focus; every other control follows its tab index.
     QList<int> chain;
-    QWidget* start = form_->Text1[1];
+    QWidget* start = m_form->Text1[1];
     QWidget* widget = start;
     do {
-        if (widget->parentWidget() == form_->client && (widget->focusPolicy() & Qt::TabFocus))
+        if (widget->parentWidget() == m_form->client && (widget->focusPolicy() & Qt::TabFocus))
             chain << widget->property("tabIndex").toInt();
         widget = widget->nextInFocusChain();
     } while (widget != start);
-    const QList<int> expected = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23,
-                                 27, 28, 30, 31, 33, 34, 35};
+    const QList<int> expected = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
+                                 16, 17, 18, 19, 20, 21, 22, 23, 27, 28, 30, 31, 33, 34, 35};
     QCOMPARE(chain, expected);
 }
 
 void TestForm1Layout::menus()
 {
-    const QList<QAction*> bar = form_->menuBar->actions();
+    const QList<QAction*> bar = m_form->menuBar->actions();
     QCOMPARE(bar.size(), 3);
     QCOMPARE(bar[0]->text(), u"文件"_s);
     QCOMPARE(bar[1]->text(), u"帮助"_s);
     QCOMPARE(bar[2]->text(), u"反馈BUG"_s);
     QCOMPARE(bar[2]->menu(), nullptr);
 
-    const QList<QAction*> file = form_->文件->actions();
+    const QList<QAction*> file = m_form->文件->actions();
     QCOMPARE(file.size(), 2);
     QCOMPARE(file[0]->text(), u"载入歌曲"_s);
     QCOMPARE(file[1]->text(), u"退出程序"_s);
     QCOMPARE(file[1]->objectName(), u"close"_s);
 
-    const QList<QAction*> help = form_->帮助->actions();
+    const QList<QAction*> help = m_form->帮助->actions();
     QCOMPARE(help.size(), 3);
     QCOMPARE(help[0]->text(), u"使用说明"_s);
     QVERIFY(help[1]->isSeparator());
@@ -217,7 +217,7 @@ void TestForm1Layout::menus()
 
 void TestForm1Layout::timersRunFromStartUp()
 {
-    for (QTimer* timer : {form_->Timer1, form_->Timer2}) {
+    for (QTimer* timer : {m_form->Timer1, m_form->Timer2}) {
         QVERIFY(timer->isActive());
         QCOMPARE(timer->interval(), 1);
     }
@@ -267,18 +267,18 @@ void TestForm1Layout::keptReachable()
 
 void TestForm1Layout::windowIsCentredAtLoad()
 {
-    const QRect screen = form_->screen()->geometry();
-    const QRect outer = form_->frameGeometry();
+    const QRect screen = m_form->screen()->geometry();
+    const QRect outer = m_form->frameGeometry();
     QVERIFY(qAbs(outer.center().x() - screen.center().x()) <= 1);
     QVERIFY(qAbs(outer.center().y() - screen.center().y()) <= 1);
 }
 
 void TestForm1Layout::exitClosesAndDestroysTheWindow()
 {
-    form_->Text2->setText(u"[00:01.00]未保存的歌词\r\n"_s);
-    form_->closeItem->trigger();
-    QTRY_VERIFY(form_.isNull());
-    QVERIFY(prompts_.messages.isEmpty());
+    m_form->Text2->setText(u"[00:01.00]未保存的歌词\r\n"_s);
+    m_form->closeItem->trigger();
+    QTRY_VERIFY(m_form.isNull());
+    QVERIFY(m_prompts.messages.isEmpty());
 }
 
 LRC_TEST_MAIN(TestForm1Layout)

@@ -49,49 +49,49 @@ private:
     QImage stripShown() const;
     QImage stripExpected(const std::optional<LyricMoment>& lyric) const;
 
-    MediaFixtures fixtures_;
-    QString song_;
-    ScriptedPrompts prompts_;
-    QPointer<Form1> form_;
+    MediaFixtures m_fixtures;
+    QString m_song;
+    ScriptedPrompts m_prompts;
+    QPointer<Form1> m_form;
 };
 
 void TestForm1Playback::initTestCase()
 {
-    song_ = fixtures_.withId3v2Title(u"歌 曲/第一 首.mp3"_s, u"测试歌曲"_s, MediaFixtures::TextEncoding::Utf16, 8);
-    QVERIFY2(!song_.isEmpty(), qPrintable(fixtures_.error()));
+    m_song = m_fixtures.withId3v2Title(u"歌 曲/第一 首.mp3"_s, u"测试歌曲"_s, MediaFixtures::TextEncoding::Utf16, 8);
+    QVERIFY2(!m_song.isEmpty(), qPrintable(m_fixtures.error()));
 }
 
 void TestForm1Playback::init()
 {
-    prompts_ = ScriptedPrompts();
-    form_ = new Form1(prompts_);
-    form_->mp3->setAudioDriver(u"null"_s);
-    form_->show();
+    m_prompts = ScriptedPrompts();
+    m_form = new Form1(m_prompts);
+    m_form->mp3->setAudioDriver(u"null"_s);
+    m_form->show();
 }
 
 void TestForm1Playback::cleanup()
 {
-    delete form_;
+    delete m_form;
 }
 
 QList<QPushButton*> TestForm1Playback::transport() const
 {
-    return {form_->Command1, form_->Command2, form_->Command3, form_->Command4, form_->Command5};
+    return {m_form->Command1, m_form->Command2, m_form->Command3, m_form->Command4, m_form->Command5};
 }
 
 void TestForm1Playback::load(const QString& path)
 {
-    prompts_.fileAnswers << path;
-    form_->载入歌曲->trigger();
+    m_prompts.fileAnswers << path;
+    m_form->载入歌曲->trigger();
     // The buttons are enabled by the next tick of Timer1; clicks on them count only from then on.
     if (!path.isEmpty())
-        QTRY_VERIFY(form_->Command5->isEnabled());
+        QTRY_VERIFY(m_form->Command5->isEnabled());
 }
 
 double TestForm1Playback::positionAfter(int milliseconds)
 {
     QTest::qWait(milliseconds);
-    return form_->mp3->controls().currentPosition();
+    return m_form->mp3->controls().currentPosition();
 }
 
 void TestForm1Playback::loadEnablesTransportAtNextTickAndStaysStopped()
@@ -100,17 +100,17 @@ void TestForm1Playback::loadEnablesTransportAtNextTickAndStaysStopped()
     for (QPushButton* button : transport())
         QVERIFY(!button->isEnabled());
 
-    load(song_);
-    QCOMPARE(prompts_.askedFilters, QStringList{u"Mp3文件|*.mp3"_s});
-    QCOMPARE(form_->mp3->URL(), song_);
-    QCOMPARE(form_->SkinLabel2->text(), u"测试歌曲"_s);
-    QTRY_VERIFY_WITH_TIMEOUT(form_->Command5->isEnabled(), 1000);
+    load(m_song);
+    QCOMPARE(m_prompts.askedFilters, QStringList{u"Mp3文件|*.mp3"_s});
+    QCOMPARE(m_form->mp3->URL(), m_song);
+    QCOMPARE(m_form->SkinLabel2->text(), u"测试歌曲"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(m_form->Command5->isEnabled(), 1000);
     for (QPushButton* button : transport())
         QVERIFY(button->isEnabled());
-    QCOMPARE(form_->mp3->controls().currentPosition(), 0.0);
+    QCOMPARE(m_form->mp3->controls().currentPosition(), 0.0);
     QCOMPARE(positionAfter(150), 0.0);
-    QCOMPARE(form_->Command1->text(), u"播放"_s);
-    QVERIFY(prompts_.errors.isEmpty());
+    QCOMPARE(m_form->Command1->text(), u"播放"_s);
+    QVERIFY(m_prompts.errors.isEmpty());
 }
 
 void TestForm1Playback::loadedTitle_data()
@@ -126,219 +126,221 @@ void TestForm1Playback::loadedTitle()
     QFETCH(QString, kind);
     QFETCH(QString, expected);
     const QString path = kind == u"untagged"_s
-        ? fixtures_.tone(u"目录 名/我的 歌.mp3"_s, 2)
-        : fixtures_.withId3v1Title(u"gbk.mp3"_s, QByteArray("\xd4\xc2\xb9\xe2"));
-    QVERIFY2(!path.isEmpty(), qPrintable(fixtures_.error()));
+        ? m_fixtures.tone(u"目录 名/我的 歌.mp3"_s, 2)
+        : m_fixtures.withId3v1Title(u"gbk.mp3"_s, QByteArray("\xd4\xc2\xb9\xe2"));
+    QVERIFY2(!path.isEmpty(), qPrintable(m_fixtures.error()));
     load(path);
-    QCOMPARE(form_->SkinLabel2->text(), expected);
+    QCOMPARE(m_form->SkinLabel2->text(), expected);
 }
 
 void TestForm1Playback::cancelChangesNothing()
 {
     load(QString());
-    QCOMPARE(form_->mp3->URL(), QString());
-    QCOMPARE(form_->SkinLabel2->text(), u"歌曲信息(尚未载入歌曲)"_s);
+    QCOMPARE(m_form->mp3->URL(), QString());
+    QCOMPARE(m_form->SkinLabel2->text(), u"歌曲信息(尚未载入歌曲)"_s);
     QTest::qWait(30);
     for (QPushButton* button : transport())
         QVERIFY(!button->isEnabled());
-    QVERIFY(prompts_.errors.isEmpty());
+    QVERIFY(m_prompts.errors.isEmpty());
 }
 
 void TestForm1Playback::cancelAfterALoadKeepsTheSong()
 {
-    load(song_);
-    form_->Command1->click();
+    load(m_song);
+    m_form->Command1->click();
     const double playing = positionAfter(200);
     QVERIFY(playing > 0.0);
     load(QString());
-    QCOMPARE(form_->mp3->URL(), song_);
-    QCOMPARE(form_->SkinLabel2->text(), u"测试歌曲"_s);
+    QCOMPARE(m_form->mp3->URL(), m_song);
+    QCOMPARE(m_form->SkinLabel2->text(), u"测试歌曲"_s);
     // Cancel stops nothing: the song plays on.
-    QTRY_VERIFY(form_->mp3->controls().currentPosition() > playing);
+    QTRY_VERIFY(m_form->mp3->controls().currentPosition() > playing);
 }
 
 void TestForm1Playback::firstClickPlaysSecondPausesWithReadout()
 {
-    load(song_);
-    QTRY_VERIFY(form_->Command1->isEnabled());
+    load(m_song);
+    QTRY_VERIFY(m_form->Command1->isEnabled());
 
-    form_->Command1->click();
-    QCOMPARE(form_->Command1->text(), u"暂停"_s);
-    QVERIFY(prompts_.messages.isEmpty());
-    QTRY_VERIFY(form_->mp3->controls().currentPosition() > 0.3);
+    m_form->Command1->click();
+    QCOMPARE(m_form->Command1->text(), u"暂停"_s);
+    QVERIFY(m_prompts.messages.isEmpty());
+    QTRY_VERIFY(m_form->mp3->controls().currentPosition() > 0.3);
 
-    form_->Command1->click();
-    QCOMPARE(form_->Command1->text(), u"播放"_s);
-    QCOMPARE(prompts_.messages.size(), 1);
-    QCOMPARE(prompts_.messages[0].title, u"当前时刻"_s);
-    const double paused = form_->mp3->controls().currentPosition();
-    QCOMPARE(prompts_.messages[0].text, positionReadout(paused));
-    QVERIFY(prompts_.messages[0].text.startsWith(u"0:0:"_s));
+    m_form->Command1->click();
+    QCOMPARE(m_form->Command1->text(), u"播放"_s);
+    QCOMPARE(m_prompts.messages.size(), 1);
+    QCOMPARE(m_prompts.messages[0].title, u"当前时刻"_s);
+    const double paused = m_form->mp3->controls().currentPosition();
+    QCOMPARE(m_prompts.messages[0].text, positionReadout(paused));
+    QVERIFY(m_prompts.messages[0].text.startsWith(u"0:0:"_s));
     QCOMPARE(positionAfter(150), paused);
 
     // The next click resumes from where it paused.
-    form_->Command1->click();
-    QCOMPARE(form_->Command1->text(), u"暂停"_s);
-    QTRY_VERIFY(form_->mp3->controls().currentPosition() > paused);
-    QVERIFY(form_->mp3->controls().currentPosition() < paused + 1.0);
-    QVERIFY(prompts_.errors.isEmpty());
+    m_form->Command1->click();
+    QCOMPARE(m_form->Command1->text(), u"暂停"_s);
+    QTRY_VERIFY(m_form->mp3->controls().currentPosition() > paused);
+    QVERIFY(m_form->mp3->controls().currentPosition() < paused + 1.0);
+    QVERIFY(m_prompts.errors.isEmpty());
 }
 
 void TestForm1Playback::playFailureLeavesTheCaption()
 {
-    const QString broken = fixtures_.randomBytes(u"坏的.mp3"_s);
+    const QString broken = m_fixtures.randomBytes(u"坏的.mp3"_s);
     load(broken);
-    form_->Command1->click();
-    QCOMPARE(form_->Command1->text(), u"播放"_s);
-    QCOMPARE(prompts_.errors.size(), 1);
-    QCOMPARE(prompts_.errors[0].title, u"播放/暂停"_s);
-    QVERIFY2(!prompts_.errors[0].text.isEmpty(), "the reason is reported");
+    m_form->Command1->click();
+    QCOMPARE(m_form->Command1->text(), u"播放"_s);
+    QCOMPARE(m_prompts.errors.size(), 1);
+    QCOMPARE(m_prompts.errors[0].title, u"播放/暂停"_s);
+    QVERIFY2(!m_prompts.errors[0].text.isEmpty(), "the reason is reported");
 }
 
 void TestForm1Playback::seekSteps()
 {
-    load(song_);
+    load(m_song);
     double expected = 0.0;
     for (int click = 0; click < 5; ++click) {
-        form_->Command2->click();
+        m_form->Command2->click();
         expected += 1.0;
-        QCOMPARE(form_->mp3->controls().currentPosition(), expected);
+        QCOMPARE(m_form->mp3->controls().currentPosition(), expected);
     }
-    form_->Command3->click();
-    QCOMPARE(form_->mp3->controls().currentPosition(), expected - 1.0);
+    m_form->Command3->click();
+    QCOMPARE(m_form->mp3->controls().currentPosition(), expected - 1.0);
 
     // While playing, each step lands one second past the position read just before it.
-    form_->Command1->click();
+    m_form->Command1->click();
     for (int click = 0; click < 3; ++click) {
-        const double before = form_->mp3->controls().currentPosition();
-        form_->Command2->click();
-        const double after = form_->mp3->controls().currentPosition();
+        const double before = m_form->mp3->controls().currentPosition();
+        m_form->Command2->click();
+        const double after = m_form->mp3->controls().currentPosition();
         QVERIFY2(after > before + 0.999 && after < before + 1.2, qPrintable(u"%1 -> %2"_s.arg(before).arg(after)));
     }
-    QCOMPARE(form_->Command1->text(), u"暂停"_s);
-    QVERIFY(prompts_.messages.isEmpty());
+    QCOMPARE(m_form->Command1->text(), u"暂停"_s);
+    QVERIFY(m_prompts.messages.isEmpty());
 }
 
 void TestForm1Playback::seekClampsAtBothEnds()
 {
-    load(song_);
-    form_->mp3->controls().setCurrentPosition(0.4);
-    form_->Command3->click();
-    QCOMPARE(form_->mp3->controls().currentPosition(), 0.0);
+    load(m_song);
+    m_form->mp3->controls().setCurrentPosition(0.4);
+    m_form->Command3->click();
+    QCOMPARE(m_form->mp3->controls().currentPosition(), 0.0);
 
-    form_->mp3->controls().setCurrentPosition(7.5);
-    form_->Command2->click();
-    const double end = form_->mp3->controls().currentPosition();
+    m_form->mp3->controls().setCurrentPosition(7.5);
+    m_form->Command2->click();
+    const double end = m_form->mp3->controls().currentPosition();
     QVERIFY2(end > 7.5 && end <= 8.1, qPrintable(QString::number(end)));
-    QVERIFY(prompts_.errors.isEmpty());
+    QVERIFY(m_prompts.errors.isEmpty());
 }
 
 void TestForm1Playback::volumeStepsClamp()
 {
-    load(song_);
-    QCOMPARE(form_->mp3->settings().volume(), 50);
+    load(m_song);
+    QCOMPARE(m_form->mp3->settings().volume(), 50);
     const QList<int> upwards = {55, 60, 65, 70, 75, 80, 85, 90, 95, 100, 100};
     for (int expected : upwards) {
-        form_->Command4->click();
-        QCOMPARE(form_->mp3->settings().volume(), expected);
+        m_form->Command4->click();
+        QCOMPARE(m_form->mp3->settings().volume(), expected);
     }
     for (int click = 0; click < 20; ++click)
-        form_->Command5->click();
-    QCOMPARE(form_->mp3->settings().volume(), 0);
-    form_->Command5->click();
-    QCOMPARE(form_->mp3->settings().volume(), 0);
-    form_->Command4->click();
-    QCOMPARE(form_->mp3->settings().volume(), 5);
+        m_form->Command5->click();
+    QCOMPARE(m_form->mp3->settings().volume(), 0);
+    m_form->Command5->click();
+    QCOMPARE(m_form->mp3->settings().volume(), 0);
+    m_form->Command4->click();
+    QCOMPARE(m_form->mp3->settings().volume(), 5);
 }
 
 void TestForm1Playback::secondSongWhilePlayingStopsIt()
 {
-    const QString second = fixtures_.withId3v2Title(u"second.mp3"_s, u"第二首"_s, MediaFixtures::TextEncoding::Utf8, 4);
-    load(song_);
-    form_->Command1->click();
-    QTRY_VERIFY(form_->mp3->controls().currentPosition() > 0.2);
+    const QString second
+        = m_fixtures.withId3v2Title(u"second.mp3"_s, u"第二首"_s, MediaFixtures::TextEncoding::Utf8, 4);
+    load(m_song);
+    m_form->Command1->click();
+    QTRY_VERIFY(m_form->mp3->controls().currentPosition() > 0.2);
 
     load(second);
-    QCOMPARE(form_->SkinLabel2->text(), u"第二首"_s);
-    QCOMPARE(form_->Command1->text(), u"暂停"_s);
+    QCOMPARE(m_form->SkinLabel2->text(), u"第二首"_s);
+    QCOMPARE(m_form->Command1->text(), u"暂停"_s);
     QCOMPARE(positionAfter(150), 0.0);
 
     // The caption still says 暂停, so the next click takes the pause branch on the stopped player.
-    form_->Command1->click();
-    QCOMPARE(form_->Command1->text(), u"播放"_s);
-    QCOMPARE(prompts_.messages.size(), 1);
-    QCOMPARE(prompts_.messages[0].text, u"0:0:0"_s);
+    m_form->Command1->click();
+    QCOMPARE(m_form->Command1->text(), u"播放"_s);
+    QCOMPARE(m_prompts.messages.size(), 1);
+    QCOMPARE(m_prompts.messages[0].text, u"0:0:0"_s);
 }
 
 void TestForm1Playback::brokenFileIsLoadedQuietlyAndPlayReportsIt()
 {
-    load(song_);
-    const QString broken = fixtures_.truncatedHeader(u"截断.mp3"_s);
+    load(m_song);
+    const QString broken = m_fixtures.truncatedHeader(u"截断.mp3"_s);
     load(broken);
-    QVERIFY(prompts_.errors.isEmpty());
-    QCOMPARE(form_->mp3->URL(), broken);
+    QVERIFY(m_prompts.errors.isEmpty());
+    QCOMPARE(m_form->mp3->URL(), broken);
     // Not the song before: the file the player's error will be about.
-    QCOMPARE(form_->SkinLabel2->text(), u"截断"_s);
-    QTRY_VERIFY(form_->Command1->isEnabled());
+    QCOMPARE(m_form->SkinLabel2->text(), u"截断"_s);
+    QTRY_VERIFY(m_form->Command1->isEnabled());
 
-    form_->Command1->click();
-    QCOMPARE(prompts_.errors.size(), 1);
-    QCOMPARE(form_->Command1->text(), u"播放"_s);
+    m_form->Command1->click();
+    QCOMPARE(m_prompts.errors.size(), 1);
+    QCOMPARE(m_form->Command1->text(), u"播放"_s);
     // The program carries on: a good song loads and plays again.
-    load(song_);
-    form_->Command1->click();
-    QCOMPARE(form_->Command1->text(), u"暂停"_s);
-    QTRY_VERIFY(form_->mp3->controls().currentPosition() > 0.1);
+    load(m_song);
+    m_form->Command1->click();
+    QCOMPARE(m_form->Command1->text(), u"暂停"_s);
+    QTRY_VERIFY(m_form->mp3->controls().currentPosition() > 0.1);
 }
 
 // The player's strip as the window shows it, inside its border (whose antialiased corners show
 // what lies under the player).
 QImage TestForm1Playback::stripShown() const
 {
-    const QRect strip = form_->mp3->displayRect();
-    return form_->mp3->grab(strip).toImage().convertToFormat(QImage::Format_RGB32).copy(1, 1, strip.width() - 2,
-                                                                                         strip.height() - 2);
+    const QRect strip = m_form->mp3->displayRect();
+    return m_form->mp3->grab(strip)
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32)
+        .copy(1, 1, strip.width() - 2, strip.height() - 2);
 }
 
 // The strip painted afresh for the paused player's position with this lyric.
 QImage TestForm1Playback::stripExpected(const std::optional<LyricMoment>& lyric) const
 {
-    const MediaPlayer& player = *form_->mp3;
+    const MediaPlayer& player = *m_form->mp3;
     QImage image(player.displayRect().size(), QImage::Format_RGB32);
     QPainter painter(&image);
     painter.setFont(player.font());
     paintPlayerDisplay(painter, image.rect(), player.palette(),
-                       {u"测试歌曲"_s, u"已暂停"_s, form_->mp3->controls().currentPosition(),
-                        form_->mp3->currentMedia().duration(), lyric});
+                       {u"测试歌曲"_s, u"已暂停"_s, m_form->mp3->controls().currentPosition(),
+                        m_form->mp3->currentMedia().duration(), lyric});
     return image.copy(1, 1, image.width() - 2, image.height() - 2);
 }
 
 void TestForm1Playback::stripShowsTheSheetLineAfterSeeksAndEdits()
 {
-    load(song_);
-    const QStringList page = {u"00:01.00"_s, u""_s, u"第一句"_s, u"00:03.00"_s, u"00:06.00"_s, u"第二句"_s,
-                              u"00:05.00"_s, u""_s, u"第三句"_s};
+    load(m_song);
+    const QStringList page = {u"00:01.00"_s, u""_s,         u"第一句"_s, u"00:03.00"_s, u"00:06.00"_s,
+                              u"第二句"_s,   u"00:05.00"_s, u""_s,       u"第三句"_s};
     for (int element = 1; element <= 21; ++element)
-        form_->Text1[element]->setText(page.value(element - 1));
-    form_->Command6->click();
+        m_form->Text1[element]->setText(page.value(element - 1));
+    m_form->Command6->click();
     QCOMPARE(stripShown(), stripExpected(std::nullopt));
 
-    const std::pair<double, LyricMoment> seeks[] = {{1.0, {u"第一句"_s, u"第二句"_s}},
-                                                    {5.5, {u"第三句"_s, u"第二句"_s}},
-                                                    {6.5, {u"第二句"_s, u""_s}}};
+    const std::pair<double, LyricMoment> seeks[]
+        = {{1.0, {u"第一句"_s, u"第二句"_s}}, {5.5, {u"第三句"_s, u"第二句"_s}}, {6.5, {u"第二句"_s, u""_s}}};
     for (const auto& [seconds, shown] : seeks) {
-        form_->mp3->controls().setCurrentPosition(seconds);
+        m_form->mp3->controls().setCurrentPosition(seconds);
         QCOMPARE(stripShown(), stripExpected(shown));
         QVERIFY(stripShown() != stripExpected(std::nullopt));
     }
-    QTRY_COMPARE(form_->mp3->accessibleDescription(), u"位置 00:06.50 / 时长 00:08.10 / 歌词 第二句"_s);
+    QTRY_COMPARE(m_form->mp3->accessibleDescription(), u"位置 00:06.50 / 时长 00:08.10 / 歌词 第二句"_s);
 
     // Typed at the end of the sheet (the words through the input method): shown at once, in place.
-    form_->Text2->moveCursor(QTextCursor::End);
-    QTest::keyClicks(form_->Text2, u"[00:06.20]"_s);
+    m_form->Text2->moveCursor(QTextCursor::End);
+    QTest::keyClicks(m_form->Text2, u"[00:06.20]"_s);
     QInputMethodEvent words;
     words.setCommitString(u"新的一句"_s);
-    QApplication::sendEvent(form_->Text2, &words);
+    QApplication::sendEvent(m_form->Text2, &words);
     QCOMPARE(stripShown(), stripExpected(LyricMoment{u"新的一句"_s, u""_s}));
 }
 

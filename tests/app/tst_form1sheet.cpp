@@ -37,9 +37,9 @@ private:
     void typeRow(int row, const QString& tag1, const QString& tag2, const QString& line);
     void commitOneLine();
     QStringList gridTexts() const;
-    ScriptedPrompts prompts_;
-    QPointer<Form1> form_;
-    QTemporaryDir dir_;
+    ScriptedPrompts m_prompts;
+    QPointer<Form1> m_form;
+    QTemporaryDir m_dir;
 };
 
 namespace {
@@ -58,22 +58,22 @@ QString repeated(const QString& line, int times)
 
 void TestForm1Sheet::init()
 {
-    prompts_ = ScriptedPrompts();
-    form_ = new Form1(prompts_);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_));
+    m_prompts = ScriptedPrompts();
+    m_form = new Form1(m_prompts);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
 }
 
 void TestForm1Sheet::cleanup()
 {
-    delete form_;
+    delete m_form;
 }
 
 void TestForm1Sheet::typeRow(int row, const QString& tag1, const QString& tag2, const QString& line)
 {
-    form_->Text1[3 * row - 2]->setText(tag1);
-    form_->Text1[3 * row - 1]->setText(tag2);
-    form_->Text1[3 * row]->setText(line);
+    m_form->Text1[3 * row - 2]->setText(tag1);
+    m_form->Text1[3 * row - 1]->setText(tag2);
+    m_form->Text1[3 * row]->setText(line);
 }
 
 void TestForm1Sheet::commit_data()
@@ -93,8 +93,8 @@ void TestForm1Sheet::commit_data()
                                      << u"[ 00:01.00][ ] 歌 \r\n"_s + emptyRest;
     QTest::newRow("sheet kept") << u"[00:01.00]前一页\r\n"_s << QStringList{u"00:02.00"_s, QString(), u"新"_s}
                                 << u"[00:01.00]前一页\r\n[00:02.00][]新\r\n"_s + emptyRest;
-    QTest::newRow("last sheet line continued") << u"没有换行"_s << QStringList{u"1"_s, u"2"_s, u"3"_s}
-                                               << u"没有换行[1][2]3\r\n"_s + emptyRest;
+    QTest::newRow("last sheet line continued")
+        << u"没有换行"_s << QStringList{u"1"_s, u"2"_s, u"3"_s} << u"没有换行[1][2]3\r\n"_s + emptyRest;
 }
 
 void TestForm1Sheet::commit()
@@ -103,57 +103,57 @@ void TestForm1Sheet::commit()
     QFETCH(QStringList, row1);
     QFETCH(QString, sheetAfter);
 
-    form_->Text2->setText(sheetBefore);
+    m_form->Text2->setText(sheetBefore);
     for (int element = 1; element <= 21; ++element)
-        form_->Text1[element]->clear();
+        m_form->Text1[element]->clear();
     typeRow(1, row1[0], row1[1], row1[2]);
-    form_->Command6->click();
+    m_form->Command6->click();
 
-    QCOMPARE(form_->Text2->text(), sheetAfter);
+    QCOMPARE(m_form->Text2->text(), sheetAfter);
     for (int element = 1; element <= 21; ++element)
-        QCOMPARE(form_->Text1[element]->text(), QString());
+        QCOMPARE(m_form->Text1[element]->text(), QString());
 }
 
 void TestForm1Sheet::commitOfUntouchedPageEmptiesTheGrid()
 {
-    form_->Command6->click();
-    QCOMPARE(form_->Text2->text(), repeated(kUntouchedLine, 7));
+    m_form->Command6->click();
+    QCOMPARE(m_form->Text2->text(), repeated(kUntouchedLine, 7));
     for (int element = 1; element <= 21; ++element)
-        QVERIFY(form_->Text1[element]->text().isEmpty());
-    QVERIFY(form_->Text1[0]->isHidden());
+        QVERIFY(m_form->Text1[element]->text().isEmpty());
+    QVERIFY(m_form->Text1[0]->isHidden());
 }
 
 void TestForm1Sheet::twoCommitsInARow()
 {
-    form_->Command6->click();
-    form_->Command6->click();
-    QCOMPARE(form_->Text2->text(), repeated(kUntouchedLine, 7) + repeated(u"[][]\r\n"_s, 7));
+    m_form->Command6->click();
+    m_form->Command6->click();
+    QCOMPARE(m_form->Text2->text(), repeated(kUntouchedLine, 7) + repeated(u"[][]\r\n"_s, 7));
 }
 
 void TestForm1Sheet::lineBreaksTypedInTheSheetAreCrLf()
 {
-    form_->Text2->setFocus();
-    QTest::keyClicks(form_->Text2, u"ab"_s);
-    QTest::keyClick(form_->Text2, Qt::Key_Return);
-    QTest::keyClicks(form_->Text2, u"cd"_s);
-    QCOMPARE(form_->Text2->text(), u"ab\r\ncd"_s);
-    form_->Command6->click();
-    QVERIFY(form_->Text2->text().startsWith(u"ab\r\ncd[此处输入时间1]"_s));
+    m_form->Text2->setFocus();
+    QTest::keyClicks(m_form->Text2, u"ab"_s);
+    QTest::keyClick(m_form->Text2, Qt::Key_Return);
+    QTest::keyClicks(m_form->Text2, u"cd"_s);
+    QCOMPARE(m_form->Text2->text(), u"ab\r\ncd"_s);
+    m_form->Command6->click();
+    QVERIFY(m_form->Text2->text().startsWith(u"ab\r\ncd[此处输入时间1]"_s));
 }
 
 void TestForm1Sheet::commitOneLine()
 {
     for (int element = 1; element <= 21; ++element)
-        form_->Text1[element]->clear();
+        m_form->Text1[element]->clear();
     typeRow(1, u"00:01.00"_s, QString(), u"第一句[]"_s);
-    form_->Command6->click();
+    m_form->Command6->click();
 }
 
 QStringList TestForm1Sheet::gridTexts() const
 {
     QStringList texts;
     for (int element = 1; element <= 21; ++element)
-        texts << form_->Text1[element]->text();
+        texts << m_form->Text1[element]->text();
     return texts;
 }
 
@@ -185,39 +185,39 @@ void TestForm1Sheet::closeAsksOnlyWithUnsavedWork()
 
     if (work == u"cleared"_s) {
         for (int element = 1; element <= 21; ++element)
-            form_->Text1[element]->clear();
+            m_form->Text1[element]->clear();
     } else if (work == u"typed"_s) {
-        form_->Text1[3]->clear();
-        QTest::keyClicks(form_->Text1[3], u"la la"_s);
+        m_form->Text1[3]->clear();
+        QTest::keyClicks(m_form->Text1[3], u"la la"_s);
     } else if (work != u"none"_s) {
         commitOneLine();
     }
     if (work.startsWith(u"export"_s) || work == u"typed after export"_s) {
-        prompts_.fileAnswers << (work == u"export cancelled"_s ? QString() : dir_.filePath(u"saved.lrc"_s));
-        form_->Command7->click();
-        QVERIFY(prompts_.errors.isEmpty());
+        m_prompts.fileAnswers << (work == u"export cancelled"_s ? QString() : m_dir.filePath(u"saved.lrc"_s));
+        m_form->Command7->click();
+        QVERIFY(m_prompts.errors.isEmpty());
     }
     if (work == u"typed after export"_s) {
-        form_->Text2->moveCursor(QTextCursor::End);
-        QTest::keyClicks(form_->Text2, u"x"_s);
+        m_form->Text2->moveCursor(QTextCursor::End);
+        QTest::keyClicks(m_form->Text2, u"x"_s);
     }
-    const QString sheet = form_->Text2->text();
+    const QString sheet = m_form->Text2->text();
     const QStringList grid = gridTexts();
 
-    prompts_.confirmAnswers << answer;
+    m_prompts.confirmAnswers << answer;
     if (fromMenu)
-        form_->closeItem->trigger();
+        m_form->closeItem->trigger();
     else
-        form_->close();
+        m_form->close();
 
-    QCOMPARE(form_->isVisible(), !closed);
-    QCOMPARE(prompts_.questions.size(), asked ? 1 : 0);
+    QCOMPARE(m_form->isVisible(), !closed);
+    QCOMPARE(m_prompts.questions.size(), asked ? 1 : 0);
     if (asked) {
-        QCOMPARE(prompts_.questions[0].title, u"LRC晓韵星舟"_s);
-        QCOMPARE(prompts_.questions[0].text, u"歌词还没有生成LRC文件，退出后将会丢失。确定要退出吗？"_s);
+        QCOMPARE(m_prompts.questions[0].title, u"LRC晓韵星舟"_s);
+        QCOMPARE(m_prompts.questions[0].text, u"歌词还没有生成LRC文件，退出后将会丢失。确定要退出吗？"_s);
     }
     if (!closed) {
-        QCOMPARE(form_->Text2->text(), sheet);
+        QCOMPARE(m_form->Text2->text(), sheet);
         QCOMPARE(gridTexts(), grid);
     }
 }

@@ -1,4 +1,5 @@
-// The program installed like a desktop program: cmake --install into a temporary root, the menu entry, the icons, the .deb.
+// The program installed like a desktop program: cmake --install into a temporary root, the menu entry, the icons, the
+// .deb.
 #include "support/testmain.h"
 
 #include <QCoreApplication>
@@ -18,7 +19,8 @@ namespace {
 const QString kBuildDir = QStringLiteral(LRC_BUILD_DIR);
 const QString kDesktopFile = u"usr/share/applications/xiaoyun-lrc.desktop"_s;
 
-struct Run {
+struct Run
+{
     int exitCode = -1;
     QString output;
 };
@@ -51,34 +53,34 @@ private Q_SLOTS:
     void playerLibraryOpenedAtRunTime();
 
 private:
-    QTemporaryDir root_;
-    QTemporaryDir packageDir_;
-    QString package_;
-    QStringList packaged_; // the files in the .deb
+    QTemporaryDir m_root;
+    QTemporaryDir m_packageDir;
+    QString m_package;
+    QStringList m_packaged; // the files in the .deb
 };
 
 // Installed the way a distribution packs it (prefix /usr under a DESTDIR), and packed into a .deb.
 void TestInstall::initTestCase()
 {
-    QVERIFY(root_.isValid() && packageDir_.isValid());
+    QVERIFY(m_root.isValid() && m_packageDir.isValid());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"DESTDIR"_s, root_.path());
-    const Run install = run(QStringLiteral(LRC_CMAKE), {u"--install"_s, kBuildDir, u"--prefix"_s, u"/usr"_s},
-                            environment);
+    environment.insert(u"DESTDIR"_s, m_root.path());
+    const Run install
+        = run(QStringLiteral(LRC_CMAKE), {u"--install"_s, kBuildDir, u"--prefix"_s, u"/usr"_s}, environment);
     QVERIFY2(install.exitCode == 0, qPrintable(install.output));
 
     const Run pack = run(QStringLiteral(LRC_CPACK),
-                         {u"--config"_s, kBuildDir + u"/CPackConfig.cmake"_s, u"-B"_s, packageDir_.path()});
+                         {u"--config"_s, kBuildDir + u"/CPackConfig.cmake"_s, u"-B"_s, m_packageDir.path()});
     QVERIFY2(pack.exitCode == 0, qPrintable(pack.output));
-    const QStringList debs = QDir(packageDir_.path()).entryList({u"*.deb"_s}, QDir::Files);
+    const QStringList debs = QDir(m_packageDir.path()).entryList({u"*.deb"_s}, QDir::Files);
     QCOMPARE(debs.size(), 1);
     QVERIFY2(debs.constFirst().startsWith(u"xiaoyun-lrc_1.0.0_"_s), qPrintable(debs.constFirst()));
-    package_ = packageDir_.filePath(debs.constFirst());
-    const Run contents = run(u"dpkg-deb"_s, {u"--contents"_s, package_});
+    m_package = m_packageDir.filePath(debs.constFirst());
+    const Run contents = run(u"dpkg-deb"_s, {u"--contents"_s, m_package});
     QCOMPARE(contents.exitCode, 0);
     for (const QString& line : contents.output.split(u'\n', Qt::SkipEmptyParts)) {
         if (!line.startsWith(u'd'))
-            packaged_ << line.section(u' ', -1);
+            m_packaged << line.section(u' ', -1);
     }
 }
 
@@ -97,12 +99,12 @@ void TestInstall::installedFiles()
 {
     QFETCH(QString, path);
     QFETCH(int, iconSize);
-    const QFileInfo file(root_.filePath(path));
+    const QFileInfo file(m_root.filePath(path));
     QVERIFY2(file.isFile() && file.size() > 0, qPrintable(file.filePath()));
     QCOMPARE(file.isExecutable(), path.startsWith(u"usr/bin/"_s));
     // What apt puts on the disk is what cmake --install puts there, and nothing else.
-    QVERIFY2(packaged_.contains(u"./"_s + path), qPrintable(packaged_.join(u' ')));
-    QCOMPARE(packaged_.size(), 5);
+    QVERIFY2(m_packaged.contains(u"./"_s + path), qPrintable(m_packaged.join(u' ')));
+    QCOMPARE(m_packaged.size(), 5);
     if (iconSize == 0)
         return;
     // The window's 32 × 32 bitmap, every pixel a square of equal pixels: nothing blurred.
@@ -115,11 +117,11 @@ void TestInstall::desktopEntry()
 {
     const QString validator = QStandardPaths::findExecutable(u"desktop-file-validate"_s);
     QVERIFY2(!validator.isEmpty(), "desktop-file-validate is missing: bash scripts/deps.sh --tests installs it");
-    const Run check = run(validator, {root_.filePath(kDesktopFile)});
+    const Run check = run(validator, {m_root.filePath(kDesktopFile)});
     QCOMPARE(check.output, u""_s);
     QCOMPARE(check.exitCode, 0);
 
-    QFile file(root_.filePath(kDesktopFile));
+    QFile file(m_root.filePath(kDesktopFile));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
     for (const QString& line : {u"Name=LRC晓韵星舟"_s, u"Name[zh_CN]=LRC晓韵星舟"_s, u"Exec=xiaoyun-lrc"_s,
@@ -145,7 +147,7 @@ void TestInstall::packageControl()
 {
     QFETCH(QString, field);
     QFETCH(QString, value);
-    const Run info = run(u"dpkg-deb"_s, {u"--field"_s, package_, field});
+    const Run info = run(u"dpkg-deb"_s, {u"--field"_s, m_package, field});
     QCOMPARE(info.exitCode, 0);
     QCOMPARE(info.output.trimmed(), value);
 }
@@ -154,7 +156,7 @@ void TestInstall::packageControl()
 // package above still depends on it.
 void TestInstall::playerLibraryOpenedAtRunTime()
 {
-    const Run dynamic = run(u"readelf"_s, {u"--dynamic"_s, root_.filePath(u"usr/bin/xiaoyun-lrc"_s)});
+    const Run dynamic = run(u"readelf"_s, {u"--dynamic"_s, m_root.filePath(u"usr/bin/xiaoyun-lrc"_s)});
     QCOMPARE(dynamic.exitCode, 0);
     const QStringList needed = dynamic.output.split(u'\n').filter(u"(NEEDED)"_s);
     QVERIFY2(!needed.filter(u"libQt6Widgets"_s).isEmpty(), qPrintable(dynamic.output));

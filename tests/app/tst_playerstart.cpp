@@ -29,14 +29,14 @@ private Q_SLOTS:
     void playerThatCannotStartIsReportedAndEndsTheProgram();
 
 private:
-    MediaFixtures fixtures_;
-    QString song_;
+    MediaFixtures m_fixtures;
+    QString m_song;
 };
 
 void TestPlayerStart::initTestCase()
 {
-    song_ = fixtures_.withId3v2Title(u"早 选.mp3"_s, u"早选的歌"_s, MediaFixtures::TextEncoding::Utf16, 4);
-    QVERIFY2(!song_.isEmpty(), qPrintable(fixtures_.error()));
+    m_song = m_fixtures.withId3v2Title(u"早 选.mp3"_s, u"早选的歌"_s, MediaFixtures::TextEncoding::Utf16, 4);
+    QVERIFY2(!m_song.isEmpty(), qPrintable(m_fixtures.error()));
 }
 
 void TestPlayerStart::songChosenBeforeThePlayerIsReadyWaitsForIt()
@@ -51,10 +51,10 @@ void TestPlayerStart::songChosenBeforeThePlayerIsReadyWaitsForIt()
     QCoreApplication::processEvents();
     QVERIFY(!form->mp3->isStarted());
 
-    prompts.fileAnswers << song_;
+    prompts.fileAnswers << m_song;
     form->载入歌曲->trigger();
     QVERIFY(form->mp3->isStarted());
-    QCOMPARE(form->mp3->URL(), song_);
+    QCOMPARE(form->mp3->URL(), m_song);
     QCOMPARE(form->SkinLabel2->text(), u"早选的歌"_s);
     QTRY_VERIFY(form->Command1->isEnabled());
     form->Command1->click();

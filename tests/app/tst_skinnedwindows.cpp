@@ -44,8 +44,8 @@ private:
     QWidget* open(const QString& which);
     QWidget* showActive(const QString& which);
 
-    ScriptedPrompts prompts_;
-    QList<QPointer<QWidget>> windows_;
+    ScriptedPrompts m_prompts;
+    QList<QPointer<QWidget>> m_windows;
 };
 
 namespace {
@@ -58,14 +58,13 @@ void addWindowRows()
     QTest::addColumn<QSize>("client");
     QTest::addColumn<int>("outerWidth");
     QTest::addColumn<QString>("icon");
-    QTest::addColumn<QRect>("emptyPaper");       // a stretch of the client area with no control on it
+    QTest::addColumn<QRect>("emptyPaper"); // a stretch of the client area with no control on it
     QTest::addColumn<QStringList>("labelFaces"); // the Chinese face of SkinLabel1, 2 and 3
     const QString kai = u"AR PL UKai CN"_s, sans = u"Noto Sans CJK SC"_s;
     QTest::newRow("main window") << u"main"_s << QStringList{u"最小化"_s, u"关闭"_s} << QSize(748, 509) << 756
                                  << u":/icons/main.bmp"_s << QRect(4, 460, 160, 40) << QStringList{kai, sans, kai};
     QTest::newRow("About dialog") << u"about"_s << QStringList{u"关闭"_s} << QSize(309, 179) << 317
-                                  << u":/icons/about.bmp"_s << QRect(286, 20, 20, 100)
-                                  << QStringList{sans, sans, sans};
+                                  << u":/icons/about.bmp"_s << QRect(286, 20, 20, 100) << QStringList{sans, sans, sans};
 }
 
 CaptionBar* captionBarOf(QWidget* window)
@@ -121,15 +120,15 @@ QStringList hanFaces(const QLabel* label)
 
 void TestSkinnedWindows::cleanup()
 {
-    for (const QPointer<QWidget>& window : std::as_const(windows_))
+    for (const QPointer<QWidget>& window : std::as_const(m_windows))
         delete window.data();
-    windows_.clear();
+    m_windows.clear();
 }
 
 QWidget* TestSkinnedWindows::open(const QString& which)
 {
-    QWidget* window = which == u"main"_s ? static_cast<QWidget*>(new Form1(prompts_)) : new Dialog;
-    windows_ << window;
+    QWidget* window = which == u"main"_s ? static_cast<QWidget*>(new Form1(m_prompts)) : new Dialog;
+    m_windows << window;
     return window;
 }
 
@@ -174,8 +173,9 @@ void TestSkinnedWindows::appliedAtLoad()
     // twice the scale the screen is smaller than the window, whose caption bar stays on it.
     const QRect screen = window->screen()->geometry();
     QCOMPARE(window->frameGeometry().size(), window->size());
-    QCOMPARE(window->pos(), keptReachable(screen.topLeft() + centredPosition(screen.size(), window->size()),
-                                          window->size(), window->screen()->availableGeometry()));
+    QCOMPARE(window->pos(),
+             keptReachable(screen.topLeft() + centredPosition(screen.size(), window->size()), window->size(),
+                           window->screen()->availableGeometry()));
     QVERIFY(window->screen()->availableGeometry().contains(window->pos()));
 
     // Shown, the client area keeps its designed size inside the border, and every control is in
@@ -260,8 +260,8 @@ void TestSkinnedWindows::drawnOnPaper()
     const QImage shot = window->grab().toImage();
     const QRect paperArea = devicePixels(shot, emptyPaper.translated(clientOf(window)->mapTo(window, QPoint())));
     // Scaled down smoothly to one pixel: the average colour of the texture.
-    const QColor paper =
-        shot.copy(paperArea).scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixelColor(0, 0);
+    const QColor paper
+        = shot.copy(paperArea).scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixelColor(0, 0);
     QVERIFY2(qAbs(paper.red() - 0xf3) <= 6 && qAbs(paper.green() - 0xea) <= 6 && qAbs(paper.blue() - 0xd6) <= 6,
              qPrintable(paper.name()));
     CaptionBar* bar = captionBarOf(window);
@@ -310,7 +310,8 @@ void TestSkinnedWindows::textsFit()
         option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
         // A line edit keeps two pixels of its own on either side of the text.
         verifyFits(edit, edit->text(),
-                   edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit)
+                   edit->style()
+                       ->subElementRect(QStyle::SE_LineEditContents, &option, edit)
                        .marginsRemoved(edit->textMargins())
                        .adjusted(2, 0, -2, 0));
     }

@@ -38,21 +38,52 @@ void TestGbkCodec::encode_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("expectedHex");
     QTest::addColumn<bool>("readsBack");
-    QTest::newRow("worked example") << u"[00:12.50]第一句"_s << "5b30303a31322e35305d" "b5dad2bbbee4"_ba << true;
-    QTest::newRow("punctuation as Windows writes it")
-        << u"：“”。\u00B7\u2014\u2015"_s << "a3baa1b0a1b1a1a3" "a1a4a1aaa844"_ba << true;
+    QTest::newRow("worked example") << u"[00:12.50]第一句"_s
+                                    << "5b30303a31322e35305d"
+                                       "b5dad2bbbee4"_ba
+                                    << true;
+    QTest::newRow("punctuation as Windows writes it") << u"：“”。\u00B7\u2014\u2015"_s
+                                                      << "a3baa1b0a1b1a1a3"
+                                                         "a1a4a1aaa844"_ba
+                                                      << true;
     QTest::newRow("euro sign as Windows writes it") << u"9\u20AC"_s << "3980"_ba << true;
-    QTest::newRow("accented latin, GB18030 two-byte addition") << u"\u00E9\u1E3F"_s << "a8a6" "a8bc"_ba << true;
-    QTest::newRow("outside 936 in the BMP: C1 control, katakana middle dot, Hangul")
-        << u"\u0080\u30FB\uAC00"_s << "81308130" "8139a739" "8237cf35"_ba << true;
-    QTest::newRow("above the BMP: first, emoji, extension B, last")
-        << u"\U00010000\U0001F600\U00020BB7\U0010FFFF"_s << "90308130" "9439fc36" "9534b235" "e3329a35"_ba << true;
-    QTest::newRow("user-defined areas, first and last of each")
-        << u"\uE000\uE233\uE234\uE4C5\uE4C6\uE765"_s << "aaa1" "affe" "f8a1" "fefe" "a140" "a7a0"_ba << true;
+    QTest::newRow("accented latin, GB18030 two-byte addition") << u"\u00E9\u1E3F"_s
+                                                               << "a8a6"
+                                                                  "a8bc"_ba
+                                                               << true;
+    QTest::newRow("outside 936 in the BMP: C1 control, katakana middle dot, Hangul") << u"\u0080\u30FB\uAC00"_s
+                                                                                     << "81308130"
+                                                                                        "8139a739"
+                                                                                        "8237cf35"_ba
+                                                                                     << true;
+    QTest::newRow("above the BMP: first, emoji, extension B, last") << u"\U00010000\U0001F600\U00020BB7\U0010FFFF"_s
+                                                                    << "90308130"
+                                                                       "9439fc36"
+                                                                       "9534b235"
+                                                                       "e3329a35"_ba
+                                                                    << true;
+    QTest::newRow("user-defined areas, first and last of each") << u"\uE000\uE233\uE234\uE4C5\uE4C6\uE765"_s
+                                                                << "aaa1"
+                                                                   "affe"
+                                                                   "f8a1"
+                                                                   "fefe"
+                                                                   "a140"
+                                                                   "a7a0"_ba
+                                                                << true;
     QTest::newRow("NUL inside") << withUnits({u'a', 0, u'b'}) << "610062"_ba << true;
     QTest::newRow("private use: shared with GB18030, Windows' own, outside Windows' table")
-        << u"\uE766\uE76C\uE864\uE865\uF8F5"_s << "a2ab" "a2e3" "fea0" "8336d030" "ff"_ba << false;
-    QTest::newRow("lone surrogates") << withUnits({u'a', 0xD800, u'b', 0xDC00}) << "61" "8431a437" "62" "8431a437"_ba
+        << u"\uE766\uE76C\uE864\uE865\uF8F5"_s
+        << "a2ab"
+           "a2e3"
+           "fea0"
+           "8336d030"
+           "ff"_ba
+        << false;
+    QTest::newRow("lone surrogates") << withUnits({u'a', 0xD800, u'b', 0xDC00})
+                                     << "61"
+                                        "8431a437"
+                                        "62"
+                                        "8431a437"_ba
                                      << false;
     QTest::newRow("high surrogate at the end") << withUnits({u'a', 0xD83D}) << "618431a437"_ba << false;
     QTest::newRow("pair the wrong way round") << withUnits({0xDE00, 0xD83D}) << "8431a4378431a437"_ba << false;
@@ -76,7 +107,9 @@ void TestGbkCodec::decode_data()
     QTest::addColumn<QString>("expected");
     const QString rejected = u"<rejected>"_s;
     QTest::newRow("Chinese") << "b5dad2bbbee4"_ba << u"第一句"_s;
-    QTest::newRow("four bytes, BMP and above") << "8237cf35" "9439fc36"_ba << u"\uAC00\U0001F600"_s;
+    QTest::newRow("four bytes, BMP and above") << "8237cf35"
+                                                  "9439fc36"_ba
+                                               << u"\uAC00\U0001F600"_s;
     QTest::newRow("byte 80 as Windows reads it") << "3080"_ba << u"0\u20AC"_s;
     QTest::newRow("GB18030's own euro code") << "a2e3"_ba << u"\u20AC"_s;
     QTest::newRow("80 as a trail byte") << "8180"_ba << u"\u4E90"_s;

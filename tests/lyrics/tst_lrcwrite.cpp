@@ -137,7 +137,8 @@ void TestLrcWrite::writes()
     writeLrcFile(dir.filePath(name), kNewContent);
     QCOMPARE(contentOf(dir.filePath(name)), kNewContent);
     QCOMPARE(treeOf(dir.path()), QStringList{name});
-    struct stat written {};
+    struct stat written
+    {};
     QCOMPARE(stat(target.constData(), &written), 0);
     if (existing)
         QCOMPARE(int(written.st_mode & 07777), mode);
@@ -152,14 +153,15 @@ void TestLrcWrite::failsWithReason_data()
     QTest::addColumn<QString>("expectedMessage");
     QTest::newRow("no file name") << QString() << QString() << QString() << u"无法写入文件“”：没有给出文件名"_s;
     QTest::newRow("missing folder") << QString() << u"song.lrc"_s << u"{dir}/missing/song.lrc"_s
-        << u"无法写入文件“{dir}/missing/song.lrc”：文件夹“{dir}/missing”不存在"_s;
-    QTest::newRow("name too long for the file system") << QString() << QString()
-        << u"{dir}/%1.lrc"_s.arg(QString(300, u'长'))
+                                    << u"无法写入文件“{dir}/missing/song.lrc”：文件夹“{dir}/missing”不存在"_s;
+    QTest::newRow("name too long for the file system")
+        << QString() << QString() << u"{dir}/%1.lrc"_s.arg(QString(300, u'长'))
         << u"无法写入文件“{dir}/%1.lrc”：文件名太长"_s.arg(QString(300, u'长'));
-    QTest::newRow("parent is a regular file") << QString() << u"notes.txt"_s << u"{dir}/notes.txt/song.lrc"_s
+    QTest::newRow("parent is a regular file")
+        << QString() << u"notes.txt"_s << u"{dir}/notes.txt/song.lrc"_s
         << u"无法写入文件“{dir}/notes.txt/song.lrc”：“{dir}/notes.txt”是一个文件，不是文件夹"_s;
-    QTest::newRow("a file further up the path") << u"lyrics"_s << u"lyrics/notes.txt"_s
-        << u"{dir}/lyrics/notes.txt/old/song.lrc"_s
+    QTest::newRow("a file further up the path")
+        << u"lyrics"_s << u"lyrics/notes.txt"_s << u"{dir}/lyrics/notes.txt/old/song.lrc"_s
         << u"无法写入文件“{dir}/lyrics/notes.txt/old/song.lrc”：“{dir}/lyrics/notes.txt”是一个文件，不是文件夹"_s;
 }
 
@@ -221,7 +223,8 @@ void TestLrcWrite::refusesWhatIsNotARegularFile()
     } else {
         path = kind;
     }
-    struct stat before {};
+    struct stat before
+    {};
     QCOMPARE(stat(QFile::encodeName(path).constData(), &before), 0);
 
     try {
@@ -230,7 +233,8 @@ void TestLrcWrite::refusesWhatIsNotARegularFile()
     } catch (const UserError& error) {
         QCOMPARE(error.message(), u"“%1”不是普通文件，无法写入。"_s.arg(path));
     }
-    struct stat after {};
+    struct stat after
+    {};
     QCOMPARE(stat(QFile::encodeName(path).constData(), &after), 0);
     QCOMPARE(after.st_mode, before.st_mode);
     QCOMPARE(after.st_ino, before.st_ino);
@@ -246,7 +250,7 @@ void TestLrcWrite::systemReasonsAreChinese_data()
     // A name with characters the file system does not allow, on some of them.
     QTest::newRow("EPERM") << EPERM << u"不允许这样操作：文件名可能含有此磁盘不允许的字符，或者文件受到保护"_s;
     QTest::newRow("unmapped: EBADE") << EBADE
-        << u"系统报告了一个错误：%1"_s.arg(QString::fromLocal8Bit(std::strerror(EBADE)));
+                                     << u"系统报告了一个错误：%1"_s.arg(QString::fromLocal8Bit(std::strerror(EBADE)));
 }
 
 void TestLrcWrite::systemReasonsAreChinese()
@@ -279,8 +283,8 @@ void TestLrcWrite::failsInARestrictedChild()
     QVERIFY(QDir().mkdir(folder));
     createFile(path, kOldContent);
     // nobody may look into both folders, and write into neither.
-    const auto readAndRun = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther
-        | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+    const auto readAndRun
+        = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
     QVERIFY(QFile::setPermissions(dir.path(), readAndRun | QFile::WriteOwner));
     QVERIFY(QFile::setPermissions(folder, asNobody ? readAndRun : readAndRun | QFile::WriteOwner));
 

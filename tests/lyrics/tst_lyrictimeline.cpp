@@ -56,8 +56,8 @@ void TestLyricTimeline::lineAt_data()
     row("page hints are no times", u"[此处输入时间1][此处输入时间2]此处输入歌词信息\r\n"_s, 99.0, kNone);
     row("tag without a text clears the line", u"[00:01]一\n[00:02]\n[00:03]三"_s, 2.5, QString(), u"三"_s);
     row("blanks around and CR breaks", u"  [00:01.00]  一  \r[00:02.00]二"_s, 1.0, u"一"_s, u"二"_s);
-    for (const QString& malformed : {u"[00:60.00]"_s, u"[00:5.00]"_s, u"[00:05.1234]"_s, u"[00:05.]"_s,
-                                     u"[:05.00]"_s, u"[00:05:30]"_s, u"[００:０５]"_s, u"[00:05.00"_s})
+    for (const QString& malformed : {u"[00:60.00]"_s, u"[00:5.00]"_s, u"[00:05.1234]"_s, u"[00:05.]"_s, u"[:05.00]"_s,
+                                     u"[00:05:30]"_s, u"[００:０５]"_s, u"[00:05.00"_s})
         row(qPrintable(u"not a tag: "_s + malformed), malformed + u"错"_s, 99.0, kNone);
     row("no tags at all", u"没有时间标签的一行\r\n第二行"_s, 10.0, kNone);
 }

@@ -28,9 +28,8 @@ void TestSheetCleaner::removeEmptyTags_data()
     QTest::newRow("blank between brackets") << u"[ ]"_s << u"[ ]"_s;
     QTest::newRow("full-width brackets") << u"【】［］"_s << u"【】［］"_s;
     QTest::newRow("empty sheet") << QString() << QString();
-    QTest::newRow("worked example")
-        << u"[00:12.50][]第一句\r\n[00:15.00][01:20.00]第二句\r\n[][]\r\n"_s
-        << u"[00:12.50]第一句\r\n[00:15.00][01:20.00]第二句\r\n\r\n"_s;
+    QTest::newRow("worked example") << u"[00:12.50][]第一句\r\n[00:15.00][01:20.00]第二句\r\n[][]\r\n"_s
+                                    << u"[00:12.50]第一句\r\n[00:15.00][01:20.00]第二句\r\n\r\n"_s;
     QTest::newRow("pair split by a line break stays") << u"[\r\n]"_s << u"[\r\n]"_s;
 }
 

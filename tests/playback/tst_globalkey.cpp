@@ -17,7 +17,8 @@
 using namespace Qt::StringLiterals;
 using Source = GlobalKey::Source;
 
-class TestGlobalKey : public QObject {
+class TestGlobalKey : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -98,11 +99,13 @@ void TestGlobalKey::countsPresses_data()
     QTest::addColumn<bool>("heldAtStart");
     QTest::addColumn<int>("expected");
     const unsigned long f9 = XK_F9;
-    for (const auto& [name, source] : {std::pair{"XInput2", Source::Best}, std::pair{"keymap query", Source::KeymapQuery},
-                                       std::pair{"application events", Source::ApplicationEvents}}) {
+    for (const auto& [name, source] :
+         {std::pair{"XInput2", Source::Best}, std::pair{"keymap query", Source::KeymapQuery},
+          std::pair{"application events", Source::ApplicationEvents}}) {
         const bool seesShortPresses = source != Source::KeymapQuery;
         QTest::addRow("%s, another key", name) << source << static_cast<unsigned long>(XK_F10) << 1 << 40 << false << 0;
-        QTest::addRow("%s, 5 presses back to back", name) << source << f9 << 5 << 0 << false << (seesShortPresses ? 5 : 0);
+        QTest::addRow("%s, 5 presses back to back", name)
+            << source << f9 << 5 << 0 << false << (seesShortPresses ? 5 : 0);
         QTest::addRow("%s, held when the watch begins", name) << source << f9 << 1 << 40 << true << 1;
         if (source != Source::ApplicationEvents)
             QTest::addRow("%s, held for a second", name) << source << f9 << 1 << 1000 << false << 1;

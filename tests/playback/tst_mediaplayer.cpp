@@ -13,8 +13,8 @@
 #include <QTest>
 
 #include <climits>
-#include <sys/stat.h>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using Encoding = MediaFixtures::TextEncoding;
@@ -28,7 +28,7 @@ constexpr double kExact = 0.001;
 // How far the readout after pause() may be from the time really played.
 constexpr double kPauseTolerance = 0.010;
 const QString kUnrecognised = u"无法识别的文件格式，文件可能已损坏或不是音频文件"_s;
-const QByteArray kGbkTestSong("\xB2\xE2\xCA\xD4\xB8\xE8\xC7\xFA");   // 测试歌曲 in GBK
+const QByteArray kGbkTestSong("\xB2\xE2\xCA\xD4\xB8\xE8\xC7\xFA"); // 测试歌曲 in GBK
 
 double secondsOf(const QElapsedTimer& timer)
 {
@@ -112,9 +112,9 @@ void TestMediaPlayer::titles_data()
     QTest::newRow("ID3v1 GBK") << m_fixtures.withId3v1Title(u"v1.mp3"_s, kGbkTestSong) << u"测试歌曲"_s;
     QTest::newRow("line breaks in the tag")
         << m_fixtures.withId3v2Title(u"lines.mp3"_s, u"第一行\r\n第二行"_s, Encoding::Utf8) << u"第一行  第二行"_s;
-    QTest::newRow("100,000 characters")
-        << m_fixtures.withId3v2Title(u"long.mp3"_s, QString(100000, u'长'), Encoding::Utf8)
-        << QString(kMaxTitleLength, u'长') + u'…';
+    QTest::newRow("100,000 characters") << m_fixtures.withId3v2Title(u"long.mp3"_s, QString(100000, u'长'),
+                                                                     Encoding::Utf8)
+                                        << QString(kMaxTitleLength, u'长') + u'…';
 }
 
 void TestMediaPlayer::titles()

@@ -56,8 +56,9 @@ void TestSoundServer::initTestCase()
                "set-default-sink test\n");
     file.close();
     m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_server.start(pulseaudio, {u"-n"_s, u"-F"_s, script, u"--daemonize=no"_s, u"--exit-idle-time=-1"_s,
-                                u"--use-pid-file=no"_s, u"--log-target=stderr"_s, u"--log-level=error"_s});
+    m_server.start(pulseaudio,
+                   {u"-n"_s, u"-F"_s, script, u"--daemonize=no"_s, u"--exit-idle-time=-1"_s, u"--use-pid-file=no"_s,
+                    u"--log-target=stderr"_s, u"--log-level=error"_s});
     QVERIFY2(m_server.waitForStarted(), qPrintable(m_server.errorString()));
     const QString socket = runtime + u"/pulse/native"_s;
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), kServerStartMs);

@@ -79,8 +79,8 @@ void TestTitleRepair::singleLine_data()
     QTest::newRow("exactly as long as kept") << QString(kMaxTitleLength, u'长') << QString(kMaxTitleLength, u'长');
     QTest::newRow("100,000 characters") << QString(100000, u'长') << QString(kMaxTitleLength, u'长') + u'…';
     // The cut falls between the two halves of 😀: the whole character goes.
-    QTest::newRow("cut before a surrogate pair") << QString(kMaxTitleLength - 1, u'a') + u"😀😀"_s
-                                                 << QString(kMaxTitleLength - 1, u'a') + u'…';
+    QTest::newRow("cut before a surrogate pair")
+        << QString(kMaxTitleLength - 1, u'a') + u"😀😀"_s << QString(kMaxTitleLength - 1, u'a') + u'…';
 }
 
 void TestTitleRepair::singleLine()

@@ -27,14 +27,14 @@ private Q_SLOTS:
     void statesLookDifferent();
 
 private:
-    QList<QPointer<QWidget>> windows_;
+    QList<QPointer<QWidget>> m_windows;
 };
 
 void TestSkin::cleanup()
 {
-    for (const QPointer<QWidget>& window : std::as_const(windows_))
+    for (const QPointer<QWidget>& window : std::as_const(m_windows))
         delete window.data();
-    windows_.clear();
+    m_windows.clear();
 }
 
 // The stored skin's description: the name of the skin and its two sheets of paper.
@@ -53,8 +53,8 @@ void TestSkin::brokenSkin_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("error");
-    QTest::newRow("description with a misspelt key") << u"skin.ini"_s << QByteArray("Nmae=Paper-2\n")
-                                                     << u"皮肤描述第1行的键“Nmae”未知"_s;
+    QTest::newRow("description with a misspelt key")
+        << u"skin.ini"_s << QByteArray("Nmae=Paper-2\n") << u"皮肤描述第1行的键“Nmae”未知"_s;
     QTest::newRow("picture cut off") << u"paper.bmp"_s << QByteArray(10, '\0')
                                      << u"皮肤图像“paper.bmp”读取失败：无法解码"_s;
 }
@@ -89,10 +89,9 @@ void TestSkin::brokenSkin()
 // One push button per state, side by side in a skinned window: no two of them look the same.
 void TestSkin::statesLookDifferent()
 {
-    const QStringList states = {u"normal"_s,   u"highlighted"_s, u"pressed"_s,
-                                u"disabled"_s, u"default"_s,     u"focused"_s};
+    const QStringList states = {u"normal"_s, u"highlighted"_s, u"pressed"_s, u"disabled"_s, u"default"_s, u"focused"_s};
     auto* window = new QWidget;
-    windows_ << window;
+    m_windows << window;
     auto* layout = new QVBoxLayout(window);
     QList<QPushButton*> buttons;
     for (const QString& state : states) {

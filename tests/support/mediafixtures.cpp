@@ -60,8 +60,8 @@ QByteArray id3v2Tag(const QString& title, MediaFixtures::TextEncoding encoding)
 QByteArray id3v1Tag(const QByteArray& titleBytes)
 {
     return "TAG"_ba + titleBytes.left(kId3v1TitleLength).leftJustified(kId3v1TitleLength, '\0')
-        + QByteArray(30 + 30 + 4 + 30, '\0')   // artist, album, year, comment
-        + char(0xFF);                          // no genre
+        + QByteArray(30 + 30 + 4 + 30, '\0') // artist, album, year, comment
+        + char(0xFF); // no genre
 }
 
 } // namespace
@@ -76,8 +76,7 @@ QString MediaFixtures::tone(const QString& fileName, int seconds)
     return song(fileName, seconds, {}, {});
 }
 
-QString MediaFixtures::withId3v2Title(const QString& fileName, const QString& title, TextEncoding encoding,
-                                      int seconds)
+QString MediaFixtures::withId3v2Title(const QString& fileName, const QString& title, TextEncoding encoding, int seconds)
 {
     return song(fileName, seconds, id3v2Tag(title, encoding), {});
 }
@@ -99,15 +98,15 @@ QString MediaFixtures::truncatedHeader(const QString& fileName)
     return write(fileName, "ID3\x03\x00\x00"_ba + syncSafe(4096) + "TIT2\x00\x00"_ba);
 }
 
-QString MediaFixtures::song(const QString& fileName, int seconds, const QByteArray& before,
-                            const QByteArray& after)
+QString MediaFixtures::song(const QString& fileName, int seconds, const QByteArray& before, const QByteArray& after)
 {
     const QString lame = QStandardPaths::findExecutable(u"lame"_s);
     if (lame.isEmpty())
         return failed(u"lame was not found on PATH; install it (bash scripts/deps.sh --tests)"_s);
     QProcess process;
-    process.start(lame, {u"--quiet"_s, u"-r"_s, u"-s"_s, QString::number(kSampleRate / 1000), u"--bitwidth"_s,
-                         u"16"_s, u"--signed"_s, u"--little-endian"_s, u"-m"_s, u"m"_s, u"-b"_s, u"32"_s, u"-"_s, u"-"_s});
+    process.start(lame,
+                  {u"--quiet"_s, u"-r"_s, u"-s"_s, QString::number(kSampleRate / 1000), u"--bitwidth"_s, u"16"_s,
+                   u"--signed"_s, u"--little-endian"_s, u"-m"_s, u"m"_s, u"-b"_s, u"32"_s, u"-"_s, u"-"_s});
     process.write(tonePcm(seconds));
     process.closeWriteChannel();
     const bool encoded = process.waitForFinished(kLameTimeoutMs) && process.exitStatus() == QProcess::NormalExit

@@ -23,15 +23,15 @@ int runTest(int argc, char* argv[])
 }
 
 #ifdef QT_WIDGETS_LIB
-#define LRC_TEST_MAIN(Test) \
-    int main(int argc, char* argv[]) \
-    { \
-        return runTest<QApplication, Test>(argc, argv); \
+#define LRC_TEST_MAIN(Test)                                                                                            \
+    int main(int argc, char* argv[])                                                                                   \
+    {                                                                                                                  \
+        return runTest<QApplication, Test>(argc, argv);                                                                \
     }
 #endif
 
-#define LRC_TEST_GUILESS_MAIN(Test) \
-    int main(int argc, char* argv[]) \
-    { \
-        return runTest<QCoreApplication, Test>(argc, argv); \
+#define LRC_TEST_GUILESS_MAIN(Test)                                                                                    \
+    int main(int argc, char* argv[])                                                                                   \
+    {                                                                                                                  \
+        return runTest<QCoreApplication, Test>(argc, argv);                                                            \
     }

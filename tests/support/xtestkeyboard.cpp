@@ -4,7 +4,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
-XTestKeyboard::XTestKeyboard() : m_display(XOpenDisplay(nullptr))
+XTestKeyboard::XTestKeyboard()
+    : m_display(XOpenDisplay(nullptr))
 {
     int event = 0, error = 0, major = 0, minor = 0;
     if (m_display && !XTestQueryExtension(m_display, &event, &error, &major, &minor)) {

@@ -5,7 +5,8 @@
 
 struct _XDisplay;
 
-class XTestKeyboard {
+class XTestKeyboard
+{
 public:
     // Opens an own connection to the X server named by DISPLAY.
     XTestKeyboard();
