@@ -9,8 +9,8 @@
 // with encodeCodePage936 and without a byte-order mark.
 QByteArray lrcFileBytes(const QString& sheet);
 
-// Writes bytes to path through QSaveFile, so an existing file is replaced only once the new
-// content is complete, and keeps its permissions. The path is used as given (no extension is
-// added). Throws UserError, naming the path and the reason in Chinese, when it cannot be
-// written or is something other than a regular file; the old file is then untouched.
+// Writes bytes to path with writeFileSafely: the old file is replaced only once the new content is
+// complete and synced, and keeps its permissions. The path is used as given (no extension is added).
+// Throws UserError, naming the path and the reason in Chinese, when it cannot be written or is
+// something other than a regular file; the old file is then untouched.
 void writeLrcFile(const QString& path, const QByteArray& bytes);

@@ -29,7 +29,7 @@ constexpr KnownError kKnownErrors[] = {
     {ENOTEMPTY, u"同名的文件夹已经存在且不是空的"},
     {EXDEV, u"不能跨磁盘替换文件"},
     {EMLINK, u"文件夹中的链接太多"},
-    {EROFS, u"磁盘是只读的"},
+    {EROFS, u"文件系统是只读的"},
     {ENOSPC, u"磁盘空间不足"},
     {EDQUOT, u"超出了磁盘配额"},
     {EFBIG, u"文件超过了系统允许的大小"},
