@@ -13,6 +13,8 @@ if [[ "${1:-}" == "--tests" ]]; then
   # Sound servers the player test and the readout benchmark start privately, with their clients.
   packages+=(pulseaudio pulseaudio-utils pipewire pipewire-bin pipewire-pulse wireplumber dbus
              libpulse-dev libpipewire-0.3-dev)
+  # mkfs.ext4 and mount, for the full and read-only disks of the save tests.
+  packages+=(e2fsprogs mount)
 fi
 
 missing=()

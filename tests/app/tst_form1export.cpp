@@ -3,6 +3,7 @@
 #include "app/form1.h"
 #include "app/sheetbox.h"
 #include "scriptedprompts.h"
+#include "support/scratchmount.h"
 #include "support/testmain.h"
 
 #include <QApplication>
@@ -18,6 +19,8 @@
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(ScratchMount::Kind)
 
 class TestForm1Export : public QObject
 {
@@ -35,6 +38,8 @@ private Q_SLOTS:
     void exportingTwiceWritesTheSameFile();
     void unwritablePathIsReportedAndTheOldFileKept();
     void realSaveBoxAndSuccessMessage();
+    void fullDiskShowsNoSuccessAndKeepsTheSheetUnsaved_data();
+    void fullDiskShowsNoSuccessAndKeepsTheSheetUnsaved();
 
 private:
     QByteArray exportTo(const QString& path);
@@ -234,6 +239,46 @@ void TestForm1Export::realSaveBoxAndSuccessMessage()
     QTRY_VERIFY_WITH_TIMEOUT(!user.isActive(), 10000);
     QCOMPARE(seen, (QStringList{u"LRC歌词文件 (*.lrc)"_s, u"成功提示|LRC歌词文件制作成功！|1"_s}));
     QCOMPARE(fileBytes(path), QByteArray("[00:03.00]\xd5\xe6\xb5\xc4\xb6\xd4\xbb\xb0\xbf\xf2\r\n\r\n"));
+}
+
+void TestForm1Export::fullDiskShowsNoSuccessAndKeepsTheSheetUnsaved_data()
+{
+    QTest::addColumn<ScratchMount::Kind>("kind");
+    QTest::addColumn<bool>("existing");
+    QTest::newRow("full tmpfs, over a file") << ScratchMount::Kind::Tmpfs << true;
+    QTest::newRow("ext4 full only at the sync, as a new file") << ScratchMount::Kind::Ext4OnShortDisk << false;
+}
+
+// The error is shown instead of the success box, and closing the window would still ask about the sheet.
+void TestForm1Export::fullDiskShowsNoSuccessAndKeepsTheSheetUnsaved()
+{
+    QFETCH(ScratchMount::Kind, kind);
+    QFETCH(bool, existing);
+    ScratchMount disk(kind, 4 << 20);
+    if (!disk.failure().isEmpty())
+        QSKIP(qPrintable(disk.failure()));
+    const QString path = disk.path() + u"/歌.lrc"_s;
+    if (existing) {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        QCOMPARE(old.write("[00:01.00]old\r\n\r\n"), 17);
+    }
+    QVERIFY2(disk.fill(), qPrintable(disk.failure()));
+    // Typed, as a user does, so the sheet counts as changed.
+    QTest::keyClicks(m_form->Text2, u"[00:01.00][]one"_s);
+    QVERIFY(m_form->Text2->document()->isModified());
+
+    m_prompts.fileAnswers << path;
+    m_form->Command7->click();
+    QCOMPARE(m_prompts.errors.size(), 1);
+    QCOMPARE(m_prompts.errors[0].title, u"生成LRC歌词文件"_s);
+    QVERIFY2(m_prompts.errors[0].text.startsWith(u"无法写入文件“%1”："_s.arg(path)),
+             qPrintable(m_prompts.errors[0].text));
+    QVERIFY(m_prompts.messages.isEmpty());
+    QVERIFY(m_form->Text2->document()->isModified());
+    QCOMPARE(fileBytes(path), existing ? QByteArray("[00:01.00]old\r\n\r\n") : QByteArray("<missing>"));
+    QCOMPARE(QDir(disk.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(),
+             existing ? 1 : 0);
 }
 
 LRC_TEST_MAIN(TestForm1Export)
