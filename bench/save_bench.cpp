@@ -1,0 +1,131 @@
+// Time of saving a 10,000-line sheet with the sync, beside save_bare's plain write, fsync and rename of the same bytes.
+#include "lyrics/lrcfile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kLines = 10000;
+constexpr int kRounds = 25;
+
+const QStringList kPhrases = {
+    u"风吹过山岗的时候，你在远方轻轻唱"_s,
+    u"那年夏天的雨落满了整条街"_s,
+    u"我把思念写进星光里"_s,
+    u"月光洒在窗前的小路上"_s,
+    u"走过的春天还留在心里，不曾老去"_s,
+    u"海浪一遍遍诉说着从前"_s,
+    u"灯火阑珊处，谁还在等候"_s,
+    u"晓风残月，一梦千年"_s,
+};
+
+QString sheet()
+{
+    QString text;
+    for (int line = 0; line < kLines; ++line) {
+        const int at = line * 347;
+        text += u"[%1:%2.%3]"_s.arg(at / 6000, 2, 10, QLatin1Char('0'))
+                    .arg(at / 100 % 60, 2, 10, QLatin1Char('0'))
+                    .arg(at % 100, 2, 10, QLatin1Char('0'))
+            + kPhrases[line % kPhrases.size()] + u"\r\n"_s;
+    }
+    return text;
+}
+
+// One save in a fresh process, as the floor is: "export" times the encoding and the write, "write"
+// the write of bytes encoded beforehand.
+int once(const QString& what, const QString& path)
+{
+    const QString text = sheet();
+    QElapsedTimer timer;
+    if (what == u"write"_s) {
+        const QByteArray bytes = lrcFileBytes(text);
+        timer.start();
+        writeLrcFile(path, bytes);
+    } else {
+        timer.start();
+        writeLrcFile(path, lrcFileBytes(text));
+    }
+    std::printf("%.4f\n", double(timer.nsecsElapsed()) / 1e6);
+    return 0;
+}
+
+double runChild(const QString& program, const QStringList& arguments)
+{
+    QProcess child;
+    child.start(program, arguments);
+    if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+        std::fprintf(stderr, "%s failed: %s\n", qPrintable(program), child.readAllStandardError().constData());
+        std::exit(1);
+    }
+    return child.readAllStandardOutput().trimmed().toDouble();
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double worst(const std::vector<double>& values)
+{
+    return *std::max_element(values.begin(), values.end());
+}
+
+void row(const char* measure, double program, double floor)
+{
+    std::printf("| %s | %.2f ms | %.2f ms | %.2f |\n", measure, program, floor, program / floor);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    if (arguments.size() == 4 && arguments[1] == u"--once"_s)
+        return once(arguments[2], arguments[3]);
+
+    // Beside the build, on the disk a user's files are on, not in a tmpfs where a sync costs nothing.
+    QTemporaryDir dir(QDir::currentPath() + u"/save_bench-XXXXXX"_s);
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "no temporary folder\n");
+        return 1;
+    }
+    const QByteArray bytes = lrcFileBytes(sheet());
+    const QString bytesFile = dir.filePath(u"sheet.bytes"_s);
+    QFile out(bytesFile);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+        return 1;
+    out.close();
+    const QString target = u"歌词.lrc"_s;
+    std::vector<double> exports, writes, bare;
+    // Alternated, so that a busy moment of the machine falls on all three alike; every save replaces
+    // the file the one before left.
+    for (int round = 0; round < kRounds; ++round) {
+        exports.push_back(runChild(app.applicationFilePath(), {u"--once"_s, u"export"_s, dir.filePath(target)}));
+        writes.push_back(runChild(app.applicationFilePath(), {u"--once"_s, u"write"_s, dir.filePath(target)}));
+        bare.push_back(runChild(QStringLiteral(LRC_SAVE_BARE), {bytesFile, dir.path(), target}));
+    }
+    std::printf("save of a %d-line sheet (%lld bytes) over the file the save before left, %d rounds alternated; "
+                "each save runs in a fresh process and is timed there around the save alone (the program: "
+                "writeLrcFile; the floor, save_bare in C: write, fsync, rename, fsync of the folder)\n",
+                kLines, static_cast<long long>(bytes.size()), kRounds);
+    std::printf("| measure | program | floor | ratio |\n|---|---|---|---|\n");
+    row("save of 10,000 lines with the sync, median", median(writes), median(bare));
+    row("save of 10,000 lines with the sync, worst", worst(writes), worst(bare));
+    row("export of 10,000 lines (encoding and save), median", median(exports), median(bare));
+    row("export of 10,000 lines (encoding and save), worst", worst(exports), worst(bare));
+    return 0;
+}
