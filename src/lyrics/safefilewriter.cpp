@@ -95,13 +95,18 @@ QString missingFolderReason(const QString& folder)
     return u"文件夹“%1”不存在"_s.arg(folder);
 }
 
-Descriptor openFolder(int base, const QString& folderPath, const QByteArray& native, const QString& path)
+// Opens one folder below base. O_NOFOLLOW: a link put under the name since it was looked at is not
+// followed behind the rule's back. Wanted is the folder the user meant, for the message.
+Descriptor openFolder(int base, const QString& folderPath, const QByteArray& native, const QString& path,
+                      const QString& wanted)
 {
-    Descriptor folder(::openat(base, native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Descriptor folder(::openat(base, native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (folder.fd >= 0)
         return folder;
     if (errno == ENOENT || errno == ENOTDIR)
-        throw writeError(path, missingFolderReason(folderPath));
+        throw writeError(path, missingFolderReason(wanted));
+    if (errno == ELOOP)
+        throw writeError(path, u"写入期间文件被其他程序替换了"_s);
     if (errno == EACCES)
         throw writeError(path, u"没有打开文件夹“%1”的权限"_s.arg(folderPath));
     throw writeError(path, systemErrorReason(errno));
@@ -119,11 +124,10 @@ bool mayFollow(const struct stat& folder, const struct stat& link)
     return link.st_uid == folder.st_uid;
 }
 
-QByteArray readLink(const Target& at, const struct stat& link, const QString& path)
+QByteArray readLink(int folder, const QByteArray& name, const struct stat& link, const QString& path)
 {
     QByteArray destination(qsizetype(link.st_size) + 1, '\0');
-    const ssize_t length
-        = ::readlinkat(at.folder.fd, at.name.constData(), destination.data(), size_t(destination.size()));
+    const ssize_t length = ::readlinkat(folder, name.constData(), destination.data(), size_t(destination.size()));
     if (length < 0)
         throw writeError(path, systemErrorReason(errno));
     // A link changed while it was read: treat it as the swap it is.
@@ -133,22 +137,56 @@ QByteArray readLink(const Target& at, const struct stat& link, const QString& pa
     return destination;
 }
 
-// Moves at onto what the link at at.name points to.
-void followLink(Target& at, const QByteArray& destination, const QString& path)
+QString joined(const QString& folderPath, const QByteArray& name)
 {
-    const qsizetype slash = destination.lastIndexOf('/');
-    if (slash < 0) {
-        at.name = destination;
-        return;
+    return QDir::cleanPath(folderPath + u'/' + QFile::decodeName(name));
+}
+
+UserError refusedLink(const QString& path, const QString& link)
+{
+    return writeError(path, u"“%1”是其他用户放在共享文件夹中的符号链接，为了安全，不通过它写入"_s.arg(link));
+}
+
+// Walks the names from target.folder down, one folder at a time and never letting the system follow
+// a link, so that target.folder ends as the folder of the last name and target.name as that name.
+// A link on the way is followed here, by the rule of mayFollow. Links counts the links followed.
+void walk(Target& target, QByteArrayList names, int& links, const QString& path)
+{
+    while (!names.isEmpty()) {
+        const QByteArray name = names.takeFirst();
+        if (names.isEmpty()) {
+            target.name = name.isEmpty() ? "."_ba : name;
+            return;
+        }
+        if (name.isEmpty() || name == "."_ba)
+            continue;
+        // What the rest would name, for a message about a folder that is not there.
+        const QString wanted
+            = joined(target.folderPath, QByteArrayList(names.begin(), names.end() - 1).join('/').prepend(name + '/'));
+        struct stat status
+        {};
+        if (::fstatat(target.folder.fd, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0
+            && S_ISLNK(status.st_mode)) {
+            struct stat folder
+            {};
+            if (++links > kMaxLinks)
+                throw writeError(path, systemErrorReason(ELOOP));
+            if (::fstat(target.folder.fd, &folder) != 0)
+                throw writeError(path, systemErrorReason(errno));
+            if (!mayFollow(folder, status))
+                throw refusedLink(path, joined(target.folderPath, name));
+            const QByteArray destination = readLink(target.folder.fd, name, status, path);
+            if (destination.startsWith('/')) {
+                target.folder = openFolder(AT_FDCWD, u"/"_s, "/"_ba, path, u"/"_s);
+                target.folderPath = u"/"_s;
+            }
+            names = destination.split('/') + names;
+            continue;
+        }
+        const QString folderPath = joined(target.folderPath, name);
+        target.folder = openFolder(target.folder.fd, folderPath, name, path, wanted);
+        target.folderPath = folderPath;
     }
-    const QByteArray folder = slash == 0 ? "/"_ba : destination.left(slash);
-    const QString folderPath = QDir::cleanPath(QDir(at.folderPath).filePath(QFile::decodeName(folder)));
-    at.folder = openFolder(at.folder.fd, folderPath, folder, path);
-    at.folderPath = folderPath;
-    at.name = destination.mid(slash + 1);
-    // "folder/" names the folder itself, which is refused below as not a regular file.
-    if (at.name.isEmpty())
-        at.name = "."_ba;
 }
 
 UserError notARegularFile(const QString& path)
@@ -159,13 +197,14 @@ UserError notARegularFile(const QString& path)
 Target locate(const QString& path)
 {
     const QFileInfo info(path);
-    Target target;
-    target.folderPath = info.absolutePath();
-    target.name = QFile::encodeName(info.fileName());
-    if (target.name.isEmpty())
+    if (info.fileName().isEmpty())
         throw notARegularFile(path);
-    target.folder = openFolder(AT_FDCWD, target.folderPath, QFile::encodeName(target.folderPath), path);
-    for (int links = 0;; ++links) {
+    Target target;
+    target.folder = openFolder(AT_FDCWD, u"/"_s, "/"_ba, path, u"/"_s);
+    target.folderPath = u"/"_s;
+    int links = 0;
+    walk(target, QFile::encodeName(info.absolutePath() + u'/' + info.fileName()).split('/'), links, path);
+    for (;;) {
         target.file = Descriptor(::openat(target.folder.fd, target.name.constData(), kLookFlags));
         const int openError = errno;
         const bool looked = target.file.fd >= 0
@@ -185,17 +224,20 @@ Target locate(const QString& path)
         }
         if (!S_ISLNK(target.status.st_mode))
             throw notARegularFile(path);
-        if (links == kMaxLinks)
+        if (++links > kMaxLinks)
             throw writeError(path, systemErrorReason(ELOOP));
         struct stat folder
         {};
         if (::fstat(target.folder.fd, &folder) != 0)
             throw writeError(path, systemErrorReason(errno));
-        if (!mayFollow(folder, target.status)) {
-            throw writeError(path,
-                             u"“%1”是其他用户放在共享文件夹中的符号链接，为了安全，不通过它写入"_s.arg(target.path()));
+        if (!mayFollow(folder, target.status))
+            throw refusedLink(path, target.path());
+        const QByteArray destination = readLink(target.folder.fd, target.name, target.status, path);
+        if (destination.startsWith('/')) {
+            target.folder = openFolder(AT_FDCWD, u"/"_s, "/"_ba, path, u"/"_s);
+            target.folderPath = u"/"_s;
         }
-        followLink(target, readLink(target, target.status, path), path);
+        walk(target, destination.split('/'), links, path);
     }
 }
 

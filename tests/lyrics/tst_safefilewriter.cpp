@@ -187,20 +187,27 @@ void TestSafeFileWriter::links_data()
     QTest::addColumn<QString>("linkText");
     QTest::addColumn<bool>("dangling");
     QTest::addColumn<bool>("followed");
+    QTest::addColumn<bool>("toFolder");
     const QString absolute = u"{dir}/elsewhere/victim.lrc"_s;
-    QTest::newRow("own link in a folder like /tmp") << 01777 << -1 << -1 << absolute << false << true;
+    QTest::newRow("own link in a folder like /tmp") << 01777 << -1 << -1 << absolute << false << true << false;
     QTest::newRow("own relative link in a folder like /tmp")
-        << 01777 << -1 << -1 << u"../elsewhere/victim.lrc"_s << false << true;
-    QTest::newRow("own dangling link in a folder like /tmp") << 01777 << -1 << -1 << absolute << true << true;
-    QTest::newRow("another user's link in a folder like /tmp") << 01777 << -1 << 65534 << absolute << false << false;
+        << 01777 << -1 << -1 << u"../elsewhere/victim.lrc"_s << false << true << false;
+    QTest::newRow("own dangling link in a folder like /tmp") << 01777 << -1 << -1 << absolute << true << true << false;
+    QTest::newRow("another user's link in a folder like /tmp")
+        << 01777 << -1 << 65534 << absolute << false << false << false;
     QTest::newRow("another user's dangling link in a folder like /tmp")
-        << 01777 << -1 << 65534 << absolute << true << false;
+        << 01777 << -1 << 65534 << absolute << true << false << false;
     QTest::newRow("the folder owner's link in a folder like /tmp")
-        << 01777 << 65534 << 65534 << absolute << false << true;
+        << 01777 << 65534 << 65534 << absolute << false << true << false;
     QTest::newRow("another user's link in a sticky folder only its owner writes")
-        << 01755 << -1 << 65534 << absolute << false << true;
+        << 01755 << -1 << 65534 << absolute << false << true << false;
     QTest::newRow("another user's link in a folder without the sticky bit")
-        << 0777 << -1 << 65534 << absolute << false << true;
+        << 0777 << -1 << 65534 << absolute << false << true << false;
+    // The link names a folder: {dir}/shared/folder -> {dir}/elsewhere, and the path goes on through it.
+    QTest::newRow("own link to a folder, in a folder like /tmp")
+        << 01777 << -1 << -1 << u"{dir}/elsewhere"_s << false << true << true;
+    QTest::newRow("another user's link to a folder, in a folder like /tmp")
+        << 01777 << -1 << 65534 << u"{dir}/elsewhere"_s << false << false << true;
 }
 
 void TestSafeFileWriter::links()
@@ -211,12 +218,14 @@ void TestSafeFileWriter::links()
     QFETCH(QString, linkText);
     QFETCH(bool, dangling);
     QFETCH(bool, followed);
+    QFETCH(bool, toFolder);
     if ((folderOwner >= 0 || linkOwner >= 0) && geteuid() != 0)
         QSKIP("giving a link or a folder to another user needs root");
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString shared = dir.filePath(u"shared"_s);
-    const QString link = shared + u"/song.lrc"_s;
+    const QString link = shared + (toFolder ? u"/folder"_s : u"/song.lrc"_s);
+    const QString path = toFolder ? link + u"/victim.lrc"_s : link;
     const QString victim = dir.filePath(u"elsewhere/victim.lrc"_s);
     QVERIFY(QDir().mkpath(shared));
     QVERIFY(QDir().mkpath(dir.filePath(u"elsewhere"_s)));
@@ -233,7 +242,7 @@ void TestSafeFileWriter::links()
     QCOMPARE(chmod(native(shared).constData(), mode_t(folderMode)), 0);
     const QStringList treeBefore = treeOf(dir.path());
 
-    const QString message = writeAndCatch(link, shortSheet());
+    const QString message = writeAndCatch(path, shortSheet());
     QCOMPARE(QFile::symLinkTarget(link), QDir::cleanPath(QFileInfo(link).dir().filePath(linkText)));
     if (followed) {
         QCOMPARE(message, u"<written>"_s);
@@ -249,8 +258,9 @@ void TestSafeFileWriter::links()
         treeAfter.sort();
         QCOMPARE(treeOf(dir.path()), treeAfter);
     } else {
-        QCOMPARE(message,
-                 u"无法写入文件“%1”：“%1”是其他用户放在共享文件夹中的符号链接，为了安全，不通过它写入"_s.arg(link));
+        QCOMPARE(
+            message,
+            u"无法写入文件“%1”：“%2”是其他用户放在共享文件夹中的符号链接，为了安全，不通过它写入"_s.arg(path, link));
         QCOMPARE(treeOf(dir.path()), treeBefore);
         if (!dangling)
             QCOMPARE(contentOf(victim), kOldContent);

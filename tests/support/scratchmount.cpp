@@ -44,8 +44,13 @@ bool fillFile(const QString& path, QString& failure)
         return false;
     }
     const QByteArray chunk(64 * 1024, 'f');
-    bool tookSome = true;
-    for (int round = 0; round < 100 && tookSome; ++round) {
+    // Full once a round right after a sync takes nothing.
+    for (bool tookSome = true; tookSome;) {
+        if (::fsync(fd) != 0) {
+            failure = u"syncing %1: %2"_s.arg(path, systemError());
+            ::close(fd);
+            return false;
+        }
         tookSome = false;
         for (qsizetype size = chunk.size(); size > 0; size /= 2) {
             while (::write(fd, chunk.constData(), size_t(size)) > 0)
@@ -55,11 +60,6 @@ bool fillFile(const QString& path, QString& failure)
                 ::close(fd);
                 return false;
             }
-        }
-        if (::fsync(fd) != 0) {
-            failure = u"syncing %1: %2"_s.arg(path, systemError());
-            ::close(fd);
-            return false;
         }
     }
     ::close(fd);
