@@ -146,7 +146,8 @@ void TestForm1Layout::controls()
 
     auto* control = m_form->client->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
     QVERIFY2(control, qPrintable(name));
-    QCOMPARE(QString::fromUtf8(control->metaObject()->className()), kind);
+    // The time boxes are line edits that take a pasted readout as its tag.
+    QVERIFY2(control->inherits(kind.toLatin1().constData()), control->metaObject()->className());
     QCOMPARE(controlText(control), text);
     QCOMPARE(control->geometry(), geometry);
     QCOMPARE(control->property("tabIndex").toInt(), tabIndex);
