@@ -18,7 +18,8 @@ struct TextEdit
 
 struct TimeShift
 {
-    // In the order of the sheet, not overlapping; only tags whose time changes are listed.
+    // In the order of the sheet, not overlapping: for each tag whose time changes, the characters
+    // of it that change.
     std::vector<TextEdit> edits;
     // Tags that would have come before the song's start and were put at zero instead; one that
     // was at zero already is not counted, as it did not move.
