@@ -47,7 +47,10 @@ void TimeBox::pasteFrom(QClipboard::Mode mode)
 void TimeBox::keyPressEvent(QKeyEvent* event)
 {
     if (event->matches(QKeySequence::Paste) && !isReadOnly()) {
-        pasteFrom(QClipboard::Clipboard);
+        // KDE's Ctrl+Shift+Insert pastes the mouse selection, as QLineEdit does it there.
+        const bool selection
+            = event->key() == Qt::Key_Insert && event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier);
+        pasteFrom(selection ? QClipboard::Selection : QClipboard::Clipboard);
         event->accept();
         return;
     }

@@ -201,6 +201,7 @@ void TestForm1Layout::menus()
     QCOMPARE(bar[2]->text(), u"帮助"_s);
     QCOMPARE(bar[3]->text(), u"反馈BUG"_s);
     QCOMPARE(bar[3]->menu(), nullptr);
+    QCOMPARE(m_form->工具->actions().first()->text(), u"调整时间…"_s);
 
     const QList<QAction*> file = m_form->文件->actions();
     QCOMPARE(file.size(), 2);

@@ -11,8 +11,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -31,7 +29,6 @@ class TestForm1Retime : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-    void menuSitsBetweenFileAndHelp();
     void dialogAsDesigned();
     void cancelChangesNothing_data();
     void cancelChangesNothing();
@@ -101,17 +98,6 @@ void TestForm1Retime::retimeBy(int milliseconds)
     });
 }
 
-void TestForm1Retime::menuSitsBetweenFileAndHelp()
-{
-    const QList<QAction*> bar = m_form->menuBar->actions();
-    QCOMPARE(bar[0]->menu(), m_form->文件);
-    QCOMPARE(bar[1]->menu(), m_form->工具);
-    QCOMPARE(bar[2]->menu(), m_form->帮助);
-    QCOMPARE(bar.last()->text(), u"反馈BUG"_s);
-    QCOMPARE(m_form->工具->title(), u"工具"_s);
-    QCOMPARE(m_form->工具->actions().first()->text(), u"调整时间…"_s);
-}
-
 void TestForm1Retime::dialogAsDesigned()
 {
     retime([](TimeShiftDialog& dialog) {
@@ -138,7 +124,6 @@ void TestForm1Retime::cancelChangesNothing_data()
     QTest::addColumn<QString>("how");
     QTest::newRow("取消") << u"button"_s;
     QTest::newRow("Escape") << u"escape"_s;
-    QTest::newRow("close button") << u"close"_s;
 }
 
 void TestForm1Retime::cancelChangesNothing()
@@ -150,10 +135,8 @@ void TestForm1Retime::cancelChangesNothing()
         childOf<QSpinBox>(dialog, "amount")->setValue(-1500);
         if (how == u"button"_s)
             QTest::mouseClick(childOf<QPushButton>(dialog, "cancelButton"), Qt::LeftButton);
-        else if (how == u"escape"_s)
-            QTest::keyClick(childOf<QSpinBox>(dialog, "amount"), Qt::Key_Escape);
         else
-            dialog.close();
+            QTest::keyClick(childOf<QSpinBox>(dialog, "amount"), Qt::Key_Escape);
     });
     QCOMPARE(m_form->Text2->text(), sheet);
     QVERIFY(!m_form->Text2->document()->isUndoAvailable());

@@ -23,7 +23,6 @@ private Q_SLOTS:
     void cleanupTestCase();
     void paste_data();
     void paste();
-    void pasteReplacesTheSelection();
     void typingIsNeverChanged();
     void lyricBoxPastesAsItIs();
 
@@ -143,20 +142,6 @@ void TestTimeBox::paste()
                      qPrintable(
                          u"%1 into Text1(%2) gave \"%3\""_s.arg(way).arg(element).arg(m_form->Text1[element]->text())));
     }
-}
-
-void TestTimeBox::pasteReplacesTheSelection()
-{
-    QLineEdit* box = m_form->Text1[4];
-    box->setText(u"此处输入时间1"_s);
-    box->setFocus();
-    box->selectAll();
-    QGuiApplication::clipboard()->setText(u"2:3:4"_s);
-    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(box->text(), u"02:03.40"_s);
-    // And the paste is one step of the box's own undo.
-    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(box->text(), u"此处输入时间1"_s);
 }
 
 void TestTimeBox::typingIsNeverChanged()
