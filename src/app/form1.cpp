@@ -4,6 +4,8 @@
 #include "app/commondialog.h"
 #include "app/dialog.h"
 #include "app/sheetbox.h"
+#include "app/timebox.h"
+#include "app/timeshiftdialog.h"
 #include "app/twips.h"
 #include "app/userprompts.h"
 #include "app/weblinks.h"
@@ -12,6 +14,7 @@
 #include "lyrics/lrcfile.h"
 #include "lyrics/lyrictimeline.h"
 #include "lyrics/pagecommit.h"
+#include "lyrics/timetags.h"
 #include "playback/globalkey.h"
 #include "playback/mediaplayer.h"
 #include "playback/playercontrols.h"
@@ -130,6 +133,12 @@ void Form1::createMenus()
     closeItem = 文件->addAction(u"退出程序"_s);
     closeItem->setObjectName(u"close"_s);
 
+    工具 = menuBar->addMenu(u"工具"_s);
+    工具->setObjectName(u"工具"_s);
+    工具->setAccessibleName(工具->title());
+    调整时间 = 工具->addAction(u"调整时间…"_s);
+    调整时间->setObjectName(u"调整时间"_s);
+
     帮助 = menuBar->addMenu(u"帮助"_s);
     帮助->setObjectName(u"帮助"_s);
     帮助->setAccessibleName(帮助->title());
@@ -219,7 +228,9 @@ void Form1::createGrid()
     for (int element = 1; element <= kGridBoxes; ++element) {
         const int row = (element - 1) / 3;
         const int column = (element - 1) % 3;
-        auto* edit = new QLineEdit(pageHintText(element), client);
+        // The two time boxes of a row take a pasted readout as the tag it means.
+        auto* edit
+            = column < 2 ? new TimeBox(pageHintText(element), client) : new QLineEdit(pageHintText(element), client);
         edit->setAccessibleName(u"第%1行 %2"_s.arg(row + 1).arg(columnNames[column]));
         const QByteArray name = "Text1(" + QByteArray::number(element) + ')';
         place(edit, name.constData(), rectFromTwips(columnLeft[column], 2760 + 600 * row, columnWidth[column], 375),
@@ -256,6 +267,8 @@ void Form1::connectHandlers()
     connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
     connect(Text2, &QPlainTextEdit::textChanged, this, &Form1::showSheetInPlayer);
     connect(mp3, &MediaPlayer::startFailed, this, &Form1::mp3_StartFailed);
+    connect(调整时间, &QAction::triggered, this, &Form1::调整时间_Click);
+    connect(Text2, &SheetBox::lineDoubleClicked, this, &Form1::Text2_DblClick);
 }
 
 template <typename Body>
@@ -438,6 +451,28 @@ void Form1::mp3_StartFailed(const QString& reason)
 {
     m_prompts.showError(this, u"启动"_s, reason);
     QCoreApplication::exit(1);
+}
+
+void Form1::调整时间_Click()
+{
+    handle(u"调整时间"_s, [this] {
+        const std::optional<int> shift = TimeShiftDialog::ask(this);
+        if (!shift)
+            return;
+        const int clamped = Text2->shiftTimeTags(*shift);
+        if (clamped > 0)
+            m_prompts.showMessage(this, u"有%1个时间标签已提前到0。"_s.arg(clamped), u"调整时间"_s);
+    });
+}
+
+// A double click on a line with a time tag plays it again from its first tag, or waits there
+// while paused. Lines without a tag, and a window without a song, do nothing.
+void Form1::Text2_DblClick(const QString& line)
+{
+    const std::optional<qint64> tag = firstTimeTag(line);
+    if (!tag || mp3->URL().isEmpty())
+        return;
+    handle(u"跳到歌词行"_s, [&] { mp3->controls().setCurrentPosition(double(*tag) / 1000.0); });
 }
 
 // True once for each press of F9 since the last call, however short (see GlobalKey::takePress).

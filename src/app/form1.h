@@ -35,6 +35,8 @@ public:
     QMenu* 文件;
     QAction* 载入歌曲;
     QAction* closeItem;
+    QMenu* 工具;
+    QAction* 调整时间;
     QMenu* 帮助;
     QAction* 使用说明;
     QAction* a;
@@ -83,6 +85,8 @@ public:
     void Timer1_Timer();
     void Timer2_Timer();
     void mp3_StartFailed(const QString& reason);
+    void 调整时间_Click();
+    void Text2_DblClick(const QString& line);
 
 protected:
     // 退出程序, the caption bar's close button and the window manager all close through here.

@@ -115,6 +115,7 @@ void TestAccessibility::controls_data()
     row(false, "SkinLabel3", QAccessible::StaticText, u"对应歌词信息："_s);
     row(false, "menuBar", QAccessible::MenuBar, u"菜单栏"_s);
     row(false, "文件", QAccessible::PopupMenu, u"文件"_s);
+    row(false, "工具", QAccessible::PopupMenu, u"工具"_s);
     row(false, "帮助", QAccessible::PopupMenu, u"帮助"_s);
     row(false, "minimiseButton", button, u"最小化"_s);
     row(false, "closeButton", button, u"关闭"_s);
