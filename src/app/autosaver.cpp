@@ -5,6 +5,15 @@
 
 #include <exception>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kWriterNice = 10;
+
+} // namespace
+
 AutoSaver::AutoSaver(RecoveryStore& store, Snapshot snapshot, QObject* parent)
     : QObject(parent)
     , m_store(store)
@@ -16,6 +25,9 @@ AutoSaver::AutoSaver(RecoveryStore& store, Snapshot snapshot, QObject* parent)
     m_thread.setObjectName(QStringLiteral("recovery writer"));
     m_worker.moveToThread(&m_thread);
     m_thread.start(QThread::LowPriority);
+    // Qt's thread priorities do nothing under Linux's normal scheduling; a higher nice value does,
+    // and leaves the typing the processor first while the writer still gets its turn.
+    QMetaObject::invokeMethod(&m_worker, [] { ::setpriority(PRIO_PROCESS, pid_t(::gettid()), kWriterNice); });
 }
 
 AutoSaver::~AutoSaver()

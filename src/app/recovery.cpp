@@ -4,6 +4,7 @@
 
 #include "app/form1.h"
 #include "app/sheetbox.h"
+#include "app/sheetmirror.h"
 #include "app/stalerecovery.h"
 #include "app/terminationsignals.h"
 #include "app/userprompts.h"
@@ -29,6 +30,7 @@ Recovery::Recovery(Form1& form, UserPrompts& prompts, const QString& folder)
     , m_prompts(prompts)
     , m_store(folder)
     , m_saver(m_store, [this] { return snapshot(); })
+    , m_sheet(new SheetMirror(form.Text2->document(), this))
 {
     connect(&m_saver, &AutoSaver::writeFailed, this,
             [this](const QString& reason) { m_prompts.showError(m_form, u"保存恢复文件"_s, reason); });
@@ -163,5 +165,6 @@ std::optional<RecoveryData> Recovery::snapshot() const
 {
     if (!m_form || !m_form->holdsUnsavedWork())
         return std::nullopt;
-    return RecoveryData{m_form->Text2->toPlainText(), m_form->gridTexts(), m_form->mp3->URL()};
+    // Copying the sheet itself would cost milliseconds on a long one, in the middle of the typing.
+    return RecoveryData{m_sheet->text(), m_form->gridTexts(), m_form->mp3->URL()};
 }

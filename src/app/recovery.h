@@ -8,6 +8,7 @@
 #include <QObject>
 
 class Form1;
+class SheetMirror;
 class UserPrompts;
 struct RecoveryData;
 
@@ -49,5 +50,6 @@ private:
     UserPrompts& m_prompts;
     RecoveryStore m_store;
     AutoSaver m_saver;
+    SheetMirror* m_sheet;
     bool m_sessionEnding = false;
 };

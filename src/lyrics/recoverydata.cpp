@@ -36,7 +36,7 @@ QByteArray recoveryFileBytes(const RecoveryData& data)
     QJsonObject object;
     object.insert(u"format"_s, kFormat);
     object.insert(u"version"_s, kVersion);
-    object.insert(u"sheet"_s, data.sheet);
+    object.insert(u"sheet"_s, QString(data.sheet).replace(QChar::ParagraphSeparator, u'\n'));
     object.insert(u"grid"_s, QJsonArray::fromStringList(data.grid));
     object.insert(u"song"_s, data.song);
     return QJsonDocument(object).toJson(QJsonDocument::Compact);

@@ -7,7 +7,8 @@
 
 struct RecoveryData
 {
-    // The sheet as the editor holds it (LF line breaks).
+    // The sheet as the editor holds it: LF line breaks (a text document's own U+2029 breaks are
+    // written as LF), line separators and no-break spaces kept as they are.
     QString sheet;
     // Text1(1) … Text1(21), exactly as they stood, hints included.
     QStringList grid;

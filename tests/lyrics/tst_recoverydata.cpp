@@ -13,6 +13,7 @@ class TestRecoveryData : public QObject
 private Q_SLOTS:
     void comesBackExactly_data();
     void comesBackExactly();
+    void documentBreaksAreWrittenAsLf();
     void unreadableSaysWhy_data();
     void unreadableSaysWhy();
 };
@@ -39,8 +40,8 @@ void TestRecoveryData::comesBackExactly_data()
                                              << gridOf(u"格子%1"_s) << u"/home/用户/歌 曲/晓韵.mp3"_s;
     QTest::newRow("quotes, backslashes, tabs, CR and a last break")
         << u"\"引号\" \\ \t\r\n尾行\n"_s << gridOf(u"\"%1\"\\"_s) << u"/tmp/a\"b.mp3"_s;
-    QTest::newRow("characters beyond the BMP and a lone separator")
-        << u"𠀀𝄞\u2029\u00a0"_s << gridOf(u"😀%1"_s) << QString();
+    QTest::newRow("characters beyond the BMP, a line separator, a no-break space")
+        << u"𠀀𝄞\u2028\u00a0"_s << gridOf(u"😀%1"_s) << QString();
 }
 
 void TestRecoveryData::comesBackExactly()
@@ -52,6 +53,14 @@ void TestRecoveryData::comesBackExactly()
     QCOMPARE(read.sheet, sheet);
     QCOMPARE(read.grid, grid);
     QCOMPARE(read.song, song);
+}
+
+// A text document holds its line breaks as paragraph separators; the file holds LF.
+void TestRecoveryData::documentBreaksAreWrittenAsLf()
+{
+    const QStringList grid = gridOf(QString());
+    const RecoveryData read = parseRecoveryFile(recoveryFileBytes({u"一\u2029二\u2029"_s, grid, QString()}));
+    QCOMPARE(read.sheet, u"一\n二\n"_s);
 }
 
 void TestRecoveryData::unreadableSaysWhy_data()
