@@ -79,6 +79,7 @@ int runApplication(int argc, char* argv[])
     // Offers the work an ended program left, then keeps this one's outside the window.
     Recovery recovery(*mainWindow, prompts);
     recovery.watchTheEnd();
+    recovery.offerLeftover();
     // The program ends when its last window closes, which may be the About dialog.
     return QApplication::exec();
 }

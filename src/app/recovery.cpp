@@ -28,6 +28,7 @@ using namespace Qt::StringLiterals;
 Recovery::Recovery(Form1& form, UserPrompts& prompts, const QString& folder)
     : m_form(&form)
     , m_prompts(prompts)
+    , m_folder(folder)
     , m_store(folder)
     , m_saver(m_store, [this] { return snapshot(); })
     , m_sheet(new SheetMirror(form.Text2->document(), this))
@@ -39,7 +40,6 @@ Recovery::Recovery(Form1& form, UserPrompts& prompts, const QString& folder)
     // Switched off only to measure what the timed writes cost; the writes at start and at the end stay.
     if (qEnvironmentVariable("XIAOYUN_LRC_AUTOSAVE") == u"off"_s)
         m_saver.setTimed(false);
-    offerLeftover(folder);
     watchChanges();
 }
 
@@ -63,8 +63,12 @@ void Recovery::endNow()
         m_saver.saveNow();
     m_saver.stop();
     m_sessionEnding = true;
-    // Leaves every event loop, a modal box's too, so the program ends even while one is open.
+    m_ended = true;
+    // Leaves every event loop, a modal box's too, so the program ends even while one is open; and
+    // once more from the main loop, for a signal that came before the main loop began.
     QCoreApplication::exit(0);
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 void Recovery::endWithSession()
@@ -96,9 +100,9 @@ bool Recovery::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void Recovery::offerLeftover(const QString& folder)
+void Recovery::offerLeftover()
 {
-    const std::unique_ptr<StaleRecovery> leftover = StaleRecovery::claimNewest(folder);
+    const std::unique_ptr<StaleRecovery> leftover = StaleRecovery::claimNewest(m_folder);
     if (!leftover)
         return;
     RecoveryData data;
@@ -114,8 +118,12 @@ void Recovery::offerLeftover(const QString& folder)
         m_prompts.showError(m_form, u"恢复上次的歌词"_s, reason);
         return;
     }
-    if (!m_prompts.ask(m_form, u"LRC晓韵星舟"_s, u"上次没有生成LRC文件的歌词还在，要恢复吗？"_s, u"恢复"_s,
-                       u"不恢复"_s)) {
+    const bool restoring = m_prompts.ask(m_form, u"LRC晓韵星舟"_s, u"上次没有生成LRC文件的歌词还在，要恢复吗？"_s,
+                                         u"恢复"_s, u"不恢复"_s);
+    // Told to end while the question was open: no answer was given, so the file stays for the next start.
+    if (m_ended || !m_form)
+        return;
+    if (!restoring) {
         leftover->discard();
         return;
     }

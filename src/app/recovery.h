@@ -16,10 +16,13 @@ class Recovery : public QObject
 {
     Q_OBJECT
 public:
-    // Offers the newest recovery file an ended program left in folder (its question, or the one
-    // box for a file that cannot be read), then keeps the window's work in a file of its own.
+    // Keeps the window's work in a file of its own in folder, from the first change on.
     Recovery(Form1& form, UserPrompts& prompts, const QString& folder = RecoveryStore::defaultFolder());
     ~Recovery() override;
+
+    // Offers the newest recovery file an ended program left in the folder: its question, or the
+    // one box for a file that cannot be read.
+    void offerLeftover();
 
     // SIGTERM and SIGHUP end the program through endNow; a logout asked by the session manager
     // goes through endWithSession. For the program itself, not for windows made by tests.
@@ -39,7 +42,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void offerLeftover(const QString& folder);
     void restore(const RecoveryData& data);
     void watchChanges();
     void changed();
@@ -48,8 +50,10 @@ private:
 
     Form1* m_form;
     UserPrompts& m_prompts;
+    QString m_folder;
     RecoveryStore m_store;
     AutoSaver m_saver;
     SheetMirror* m_sheet;
     bool m_sessionEnding = false;
+    bool m_ended = false;
 };

@@ -76,6 +76,8 @@ private Q_SLOTS:
     void cleanup();
     void endedProgramsWorkIsOffered_data();
     void endedProgramsWorkIsOffered();
+    void realQuestionAtStart_data();
+    void realQuestionAtStart();
     void restoredSongIsLoadedWhenItIsThere_data();
     void restoredSongIsLoadedWhenItIsThere();
     void unreadableFileIsMovedAside_data();
@@ -95,6 +97,8 @@ private:
     // The recovery files in the state folder, read.
     QList<RecoveryData> recoveryFiles() const;
     QStringList filesInFolder() const;
+    // A recovery file as an ended program leaves it, without its lock; returns its path.
+    QString leaveFile(const QString& name, const QByteArray& bytes);
     // A second start, in this process: the main window and its recovery with scripted answers.
     void startHere();
 
@@ -209,6 +213,7 @@ void TestRecovery::startHere()
     m_form = new Form1(m_prompts);
     m_form->show();
     m_recovery = std::make_unique<Recovery>(*m_form, m_prompts);
+    m_recovery->offerLeftover();
 }
 
 void TestRecovery::endedProgramsWorkIsOffered_data()
@@ -268,6 +273,58 @@ void TestRecovery::endedProgramsWorkIsOffered()
         QCOMPARE(m_form->Text2->toPlainText(), QString());
         QCOMPARE(m_form->gridTexts(), hintGrid());
         QCOMPARE(filesInFolder().filter(u".recovery"_s), QStringList());
+    }
+}
+
+QString TestRecovery::leaveFile(const QString& name, const QByteArray& bytes)
+{
+    QDir().mkpath(m_folder);
+    QFile file(m_folder + u'/' + name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return file.fileName();
+}
+
+void TestRecovery::realQuestionAtStart_data()
+{
+    QTest::addColumn<unsigned long>("key");
+    QTest::addColumn<bool>("restored");
+    QTest::newRow("Enter: 恢复, the default") << (unsigned long)XK_Return << true;
+    QTest::newRow("Escape: 不恢复") << (unsigned long)XK_Escape << false;
+    // Told to end while asking: there was no answer, so the file waits for the next start.
+    QTest::newRow("SIGTERM: no answer") << 0UL << false;
+}
+
+void TestRecovery::realQuestionAtStart()
+{
+    QFETCH(unsigned long, key);
+    QFETCH(bool, restored);
+    const QByteArray bytes = recoveryFileBytes({u"[00:01.00][]一\n"_s, typedGrid(u"00:02.00"_s, u"二"_s), QString()});
+    const QString leftover = leaveFile(u"1-left.recovery"_s, bytes);
+    QVERIFY(!leftover.isEmpty());
+    std::unique_ptr<QProcess> program = startProgram();
+    const auto pid = long(program->processId());
+    QTRY_VERIFY_WITH_TIMEOUT(m_keyboard.windowsOf(pid).size() == 2, kPatienceMs);
+    if (key) {
+        m_keyboard.focusWindow(m_keyboard.windowsOf(pid).back());
+        tap(key);
+        QTRY_VERIFY_WITH_TIMEOUT(m_keyboard.windowsOf(pid).size() == 1, kPatienceMs);
+    }
+    ::kill(pid_t(pid), SIGTERM);
+    QVERIFY(program->waitForFinished(kPatienceMs));
+    QCOMPARE(program->exitCode(), 0);
+    const QStringList files = filesInFolder().filter(u".recovery"_s);
+    if (!key) {
+        QCOMPARE(files, QStringList{u"1-left.recovery"_s});
+        QCOMPARE(recoveryFiles().value(0).grid, typedGrid(u"00:02.00"_s, u"二"_s));
+    } else if (restored) {
+        // The work now lives in the file of the program that took it over.
+        QCOMPARE(files.size(), 1);
+        QVERIFY(files[0] != u"1-left.recovery"_s);
+        QCOMPARE(recoveryFiles().value(0).sheet, u"[00:01.00][]一\n"_s);
+        QCOMPARE(recoveryFiles().value(0).grid, typedGrid(u"00:02.00"_s, u"二"_s));
+    } else {
+        QCOMPARE(files, QStringList());
     }
 }
 
