@@ -64,6 +64,9 @@ void Recovery::endNow()
     m_saver.stop();
     m_sessionEnding = true;
     m_ended = true;
+    // Closed as usual, so the player shuts down in order; the question is not asked (see eventFilter).
+    if (m_form)
+        m_form->close();
     // Leaves every event loop, a modal box's too, so the program ends even while one is open; and
     // once more from the main loop, for a signal that came before the main loop began.
     QCoreApplication::exit(0);

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -40,14 +41,15 @@ bool writeAll(int descriptor, const QByteArray& bytes)
     return true;
 }
 
+// What is typed there is the user's own: nobody else needs to read it. A file in the folder's
+// place shows up when the lock is made in it.
 void makeFolder(const QString& folder)
 {
-    if (QDir(folder).exists())
-        return;
-    if (!QDir().mkpath(folder))
-        failed(folder, errno ? errno : EACCES);
-    // What is typed there is the user's own: nobody else needs to read it.
-    ::chmod(QFile::encodeName(folder).constData(), 0700);
+    const QString parent = QFileInfo(folder).path();
+    if (!QDir().mkpath(parent))
+        failed(parent, EACCES);
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
+        failed(folder, errno);
 }
 
 } // namespace
@@ -72,6 +74,11 @@ QString RecoveryStore::lockPathFor(const QString& recoveryPath)
     return lock + u".lock"_s;
 }
 
+QString RecoveryStore::temporarySuffix()
+{
+    return u".new"_s;
+}
+
 RecoveryStore::RecoveryStore(const QString& folder)
     : m_folder(folder)
 {
@@ -92,12 +99,13 @@ void RecoveryStore::write(const QByteArray& bytes)
     const std::lock_guard guard(m_mutex);
     if (!m_lock) {
         makeFolder(m_folder);
+        errno = 0;
         m_lock = RecoveryLock::tryTake(lockPathFor(m_path));
         if (!m_lock)
-            failed(lockPathFor(m_path), errno ? errno : EEXIST);
+            failed(lockPathFor(m_path), errno ? errno : EWOULDBLOCK);
     }
     const QByteArray target = QFile::encodeName(m_path);
-    const QByteArray temporary = target + ".new";
+    const QByteArray temporary = QFile::encodeName(m_path + temporarySuffix());
     const int descriptor = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (descriptor < 0)
         failed(m_path, errno);

@@ -17,6 +17,8 @@ public:
     // The names of a recovery file and of the lock that goes with it.
     static QString recoverySuffix();
     static QString lockPathFor(const QString& recoveryPath);
+    // Added to a recovery file's name while its next content is written.
+    static QString temporarySuffix();
 
     // Names a file of its own in folder, under the process id and a random part, so that two
     // programs, or two windows of one, never share it. Nothing is made on disk before the first write.

@@ -52,6 +52,8 @@ QByteArray StaleRecovery::read() const
 void StaleRecovery::discard()
 {
     QFile::remove(m_path);
+    // What its program was writing when it ended, if anything.
+    QFile::remove(m_path + RecoveryStore::temporarySuffix());
 }
 
 QString StaleRecovery::moveAside()

@@ -86,6 +86,7 @@ private Q_SLOTS:
     void fileGoesWithNothingUnsaved_data();
     void fileGoesWithNothingUnsaved();
     void endOfSessionKeepsTheFileAndAsksNothing();
+    void unwritableFileIsSaidInOneBox();
 
 private:
     // The program itself, started with this test's state folder.
@@ -478,6 +479,25 @@ void TestRecovery::endOfSessionKeepsTheFileAndAsksNothing()
     m_recovery.reset();
     QCOMPARE(recoveryFiles().size(), 1);
     QCOMPARE(recoveryFiles().constFirst().grid[2], u"注销前"_s);
+}
+
+void TestRecovery::unwritableFileIsSaidInOneBox()
+{
+    // A file where the folder should be.
+    QFile inTheWay(m_folder);
+    QVERIFY(inTheWay.open(QIODevice::WriteOnly));
+    inTheWay.close();
+    startHere();
+    m_form->Text1[3]->setText(u"写不进去"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(m_prompts.errors.size(), 1, kPatienceMs);
+    QCOMPARE(m_prompts.errors[0].title, u"保存恢复文件"_s);
+    QCOMPARE(m_prompts.errors[0].text,
+             u"无法写入恢复文件“%1”：路径中的某一部分不是文件夹"_s.arg(RecoveryStore::lockPathFor(m_recovery->path())));
+    // Failing again says nothing more: the user knows.
+    m_recovery->autoSaver().saveNow();
+    QCoreApplication::processEvents();
+    QCOMPARE(m_prompts.errors.size(), 1);
+    QVERIFY(m_form->holdsUnsavedWork());
 }
 
 LRC_TEST_MAIN(TestRecovery)
