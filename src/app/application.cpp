@@ -3,6 +3,7 @@
 
 #include "app/dialogprompts.h"
 #include "app/form1.h"
+#include "app/recovery.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -75,6 +76,10 @@ int runApplication(int argc, char* argv[])
         return 1;
     }
     mainWindow->show();
+    // Offers the work an ended program left, then keeps this one's outside the window.
+    Recovery recovery(*mainWindow, prompts);
+    recovery.watchTheEnd();
+    recovery.offerLeftover();
     // The program ends when its last window closes, which may be the About dialog.
     return QApplication::exec();
 }

@@ -77,6 +77,18 @@ bool DialogPrompts::confirm(QWidget* parent, const QString& title, const QString
     return box.clickedButton() == goAheadButton;
 }
 
+bool DialogPrompts::ask(QWidget* parent, const QString& title, const QString& text, const QString& goAhead,
+                        const QString& holdBack)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QPushButton* goAheadButton = box.addButton(goAhead, QMessageBox::AcceptRole);
+    QPushButton* holdBackButton = box.addButton(holdBack, QMessageBox::RejectRole);
+    box.setDefaultButton(goAheadButton);
+    box.setEscapeButton(holdBackButton);
+    box.exec();
+    return box.clickedButton() == goAheadButton;
+}
+
 void DialogPrompts::showError(QWidget* parent, const QString& action, const QString& reason)
 {
     QMessageBox box(QMessageBox::Critical, u"错误"_s, errorText(action), QMessageBox::Ok, parent);

@@ -19,6 +19,8 @@ public:
     bool dismissMessage(const QString& title) override;
     bool confirm(QWidget* parent, const QString& title, const QString& text, const QString& goAhead,
                  const QString& holdBack) override;
+    bool ask(QWidget* parent, const QString& title, const QString& text, const QString& goAhead,
+             const QString& holdBack) override;
     void showError(QWidget* parent, const QString& action, const QString& reason) override;
     bool dismissError(const QString& action) override;
 

@@ -3,6 +3,8 @@
 
 #include "app/commondialog.h"
 #include "app/dialog.h"
+#include "app/gridpageundo.h"
+#include "app/redokey.h"
 #include "app/sheetbox.h"
 #include "app/timebox.h"
 #include "app/timeshiftdialog.h"
@@ -32,6 +34,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -104,6 +107,7 @@ Form1::Form1(UserPrompts& prompts, QWidget* parent)
     setTabOrder();
     m_hotkey = new GlobalKey(Qt::Key_F9, this);
     connectHandlers();
+    RedoKey::install(this);
     Text1[1]->setFocus();
     Form_Load();
     Timer1->start();
@@ -301,18 +305,22 @@ void Form1::载入歌曲_Click()
         CommonDialog1->setFilter(kSongFilter);
         if (!CommonDialog1->showOpen())
             return;
-        const QString path = CommonDialog1->fileName();
-        // Each step is tried even when the one before failed: a song that will not open still
-        // gets its address recorded, and a title that cannot be read leaves the label as it was.
-        const auto tryStep = [](auto&& step) {
-            try {
-                step();
-            } catch (const std::exception&) {}
-        };
-        tryStep([&] { mp3->setURL(path); });
-        tryStep([&] { mp3->controls().stop(); });
-        tryStep([&] { SkinLabel2->setText(mp3->currentMedia().getItemInfo(u"Title"_s)); });
+        openSong(CommonDialog1->fileName());
     });
+}
+
+void Form1::openSong(const QString& path)
+{
+    // Each step is tried even when the one before failed: a song that will not open still
+    // gets its address recorded, and a title that cannot be read leaves the label as it was.
+    const auto tryStep = [](auto&& step) {
+        try {
+            step();
+        } catch (const std::exception&) {}
+    };
+    tryStep([&] { mp3->setURL(path); });
+    tryStep([&] { mp3->controls().stop(); });
+    tryStep([&] { SkinLabel2->setText(mp3->currentMedia().getItemInfo(u"Title"_s)); });
 }
 
 void Form1::close_Click()
@@ -409,7 +417,14 @@ void Form1::Command5_Click()
 
 void Form1::Command6_Click()
 {
-    Text2->appendText(pageCommitText(gridTexts()));
+    const QStringList page = gridTexts();
+    // One undo of the commit takes its lines out of the sheet and puts the page back into the
+    // grid, so the page is never in neither place.
+    QTextCursor commit(Text2->document());
+    commit.beginEditBlock();
+    Text2->appendText(pageCommitText(page));
+    Text2->document()->appendUndoItem(new GridPageUndo(QList<QLineEdit*>(Text1.begin() + 1, Text1.end()), page));
+    commit.endEditBlock();
     for (int element = 1; element <= kGridBoxes; ++element)
         Text1[element]->clear();
 }

@@ -67,6 +67,12 @@ public:
     // The About dialog while it exists (it outlives this window if it is still open).
     Dialog* aboutDialog() const;
 
+    // Text1(1) … Text1(21) as they stand, and whether closing now would lose typed work.
+    QStringList gridTexts() const;
+    bool holdsUnsavedWork() const;
+    // Loads a song as 载入歌曲 does after its Open box, stopped.
+    void openSong(const QString& path);
+
     // The handlers, one per user action or timer tick. Plain member functions rather than
     // slots: moc cannot spell the Chinese names, and the connections use function pointers.
     void Form_Load();
@@ -102,8 +108,6 @@ private:
     bool IsKeyDown();
     void toggleFromHotkey();
     void openWebPage();
-    QStringList gridTexts() const;
-    bool holdsUnsavedWork() const;
     void showSheetInPlayer();
 
     // Runs a handler's body; an operation that fails stops it there and is reported.

@@ -27,6 +27,20 @@ public:
                          const QString& holdBack)
         = 0;
 
+    // Asks whether to go ahead with something the user most likely wants. The button that goes
+    // ahead is the default (Enter), the one that holds back is what Escape answers; true when
+    // the user chose to go ahead. Prompts that show no boxes take the default.
+    virtual bool ask(QWidget* parent, const QString& title, const QString& text, const QString& goAhead,
+                     const QString& holdBack)
+    {
+        Q_UNUSED(parent);
+        Q_UNUSED(title);
+        Q_UNUSED(text);
+        Q_UNUSED(goAhead);
+        Q_UNUSED(holdBack);
+        return true;
+    }
+
     // Reports a failed action: what the user tried and why it did not work.
     virtual void showError(QWidget* parent, const QString& action, const QString& reason) = 0;
 

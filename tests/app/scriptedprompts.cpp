@@ -33,6 +33,12 @@ bool ScriptedPrompts::confirm(QWidget*, const QString& title, const QString& tex
     return !confirmAnswers.isEmpty() && confirmAnswers.takeFirst();
 }
 
+bool ScriptedPrompts::ask(QWidget*, const QString& title, const QString& text, const QString&, const QString&)
+{
+    questions.append({title, text});
+    return askAnswers.isEmpty() || askAnswers.takeFirst();
+}
+
 void ScriptedPrompts::showError(QWidget*, const QString& action, const QString& reason)
 {
     errors.append({action, reason});

@@ -23,6 +23,8 @@ public:
     // Answers for the next questions, in order; with none left a question is held back, as Escape does.
     QList<bool> confirmAnswers;
     QList<ShownMessage> questions;
+    // Answers for the next questions of ask, in order; with none left the default goes ahead, as Enter does.
+    QList<bool> askAnswers;
 
     QString askOpenFile(QWidget* parent, const QString& filter) override;
     QString askSaveFile(QWidget* parent, const QString& filter) override;
@@ -30,6 +32,8 @@ public:
     bool dismissMessage(const QString& title) override;
     bool confirm(QWidget* parent, const QString& title, const QString& text, const QString& goAhead,
                  const QString& holdBack) override;
+    bool ask(QWidget* parent, const QString& title, const QString& text, const QString& goAhead,
+             const QString& holdBack) override;
     void showError(QWidget* parent, const QString& action, const QString& reason) override;
     bool dismissError(const QString& action) override;
 

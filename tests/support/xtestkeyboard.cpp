@@ -1,8 +1,12 @@
 // Presses real keys through XTest, and lets a window of another X client take the keyboard focus.
 #include "support/xtestkeyboard.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+
+#include <algorithm>
+#include <utility>
 
 XTestKeyboard::XTestKeyboard()
     : m_display(XOpenDisplay(nullptr))
@@ -93,4 +97,40 @@ bool XTestKeyboard::ownWindowHasFocus() const
 bool XTestKeyboard::screenIsManaged() const
 {
     return m_display && XGetSelectionOwner(m_display, XInternAtom(m_display, "WM_S0", False)) != None;
+}
+
+std::vector<unsigned long> XTestKeyboard::windowsOf(long pid) const
+{
+    std::vector<std::pair<int, unsigned long>> found;
+    if (!m_display)
+        return {};
+    const Atom pidAtom = XInternAtom(m_display, "_NET_WM_PID", False);
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(m_display, DefaultRootWindow(m_display), &root, &parent, &children, &count))
+        return {};
+    for (unsigned int i = 0; i < count; ++i) {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(m_display, children[i], &attributes) || attributes.map_state != IsViewable)
+            continue;
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(m_display, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items,
+                               &after, &data)
+                == Success
+            && data && items == 1 && format == 32 && long(*reinterpret_cast<unsigned long*>(data)) == pid)
+            found.emplace_back(attributes.width * attributes.height, children[i]);
+        if (data)
+            XFree(data);
+    }
+    if (children)
+        XFree(children);
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<unsigned long> windows;
+    for (const auto& [size, window] : found)
+        windows.push_back(window);
+    return windows;
 }

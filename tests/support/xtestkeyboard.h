@@ -2,6 +2,7 @@
 #pragma once
 
 #include <set>
+#include <vector>
 
 struct _XDisplay;
 
@@ -28,6 +29,8 @@ public:
     bool ownWindowHasFocus() const;
     // Gives the input focus to another client's window, as a window manager does when it is clicked.
     void focusWindow(unsigned long window);
+    // The mapped top-level windows of the process with this id (by _NET_WM_PID), the biggest first.
+    std::vector<unsigned long> windowsOf(long pid) const;
     // True once a window manager manages the screen: it owns the WM_S0 selection (ICCCM 2.8).
     bool screenIsManaged() const;
 

@@ -1,0 +1,204 @@
+// Typing into a 50,000-line sheet while the recovery file is kept up to date: the time from a real
+// key event to the sheet drawn anew, with the timed recovery writes on against the same typing
+// with them off (the floor), alternated in blocks on one window.
+#include "app/form1.h"
+#include "app/recovery.h"
+#include "app/sheetbox.h"
+#include "app/sheetmirror.h"
+#include "app/userprompts.h"
+#include "lyrics/recoverydata.h"
+#include "playback/mediaplayer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <vector>
+
+// Xlib's macros clash with Qt names: its headers come last.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kSheetLines = 50000;
+constexpr int kKeys = 200;
+constexpr int kBlock = 20;
+// A brisk typist: a key every 60 ms, so that about one recovery write falls into each block.
+constexpr qint64 kKeyPacingMs = 60;
+constexpr qint64 kGiveUpMs = 5000;
+
+class SilentPrompts : public UserPrompts
+{
+public:
+    QString askOpenFile(QWidget*, const QString&) override { return {}; }
+    QString askSaveFile(QWidget*, const QString&) override { return {}; }
+    void showMessage(QWidget*, const QString&, const QString&) override {}
+    bool dismissMessage(const QString&) override { return false; }
+    bool confirm(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return true; }
+    void showError(QWidget*, const QString&, const QString& reason) override
+    {
+        std::printf("error: %s\n", qPrintable(reason));
+    }
+    bool dismissError(const QString&) override { return false; }
+};
+
+class PaintClock : public QObject
+{
+public:
+    explicit PaintClock(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+QString longSheet()
+{
+    QString sheet;
+    for (int line = 0; line < kSheetLines; ++line)
+        sheet += u"[%1:%2.50][]这是第%3行歌词，月光洒在窗前\n"_s.arg(line / 60 % 100, 2, 10, QLatin1Char('0'))
+                     .arg(line % 60, 2, 10, QLatin1Char('0'))
+                     .arg(line);
+    return sheet;
+}
+
+double percentile(std::vector<double> values, double fraction)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[size_t(fraction * double(values.size() - 1))];
+}
+
+double median(const std::vector<double>& values)
+{
+    return percentile(values, 0.5);
+}
+
+void runEventsFor(qint64 ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 1);
+}
+
+// From the key's press on the X server until the sheet's viewport has been painted anew (the
+// paint and its flush to the server happen in one go, before processEvents returns).
+double keyToDrawnMs(Display* display, KeySym key, PaintClock& clock)
+{
+    const int before = clock.paints;
+    QElapsedTimer timer;
+    timer.start();
+    XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), True, CurrentTime);
+    XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), False, CurrentTime);
+    XFlush(display);
+    while (clock.paints == before && timer.elapsed() < kGiveUpMs)
+        QApplication::processEvents();
+    const double ms = timer.nsecsElapsed() / 1e6;
+    runEventsFor(std::max<qint64>(0, kKeyPacingMs - timer.elapsed()));
+    return ms;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    Display* display = XOpenDisplay(nullptr);
+    int event = 0, error = 0, major = 0, minor = 0;
+    if (!display || !XTestQueryExtension(display, &event, &error, &major, &minor)) {
+        std::fprintf(stderr, "recovery_bench: needs an X server with XTEST (run it under xvfb-run)\n");
+        return 1;
+    }
+    QTemporaryDir state;
+    const QString folder = state.path() + u"/xiaoyun-lrc"_s;
+    SilentPrompts prompts;
+    Form1 form(prompts);
+    form.show();
+    form.activateWindow();
+    if (!QTest::qWaitForWindowActive(&form)) {
+        std::fprintf(stderr, "recovery_bench: the window never became active\n");
+        return 1;
+    }
+    Recovery recovery(form, prompts, folder);
+    form.Text2->setPlainText(longSheet());
+    form.Text2->document()->setModified(true);
+    form.Text2->setFocus();
+    form.Text2->moveCursor(QTextCursor::End);
+    PaintClock paints(form.Text2->viewport());
+    runEventsFor(500);
+
+    // What the GUI thread spends on one snapshot of this sheet, against copying the sheet out.
+    const SheetMirror mirror(form.Text2->document());
+    std::vector<double> snapshots;
+    std::vector<double> copies;
+    for (int i = 0; i < 20; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        const RecoveryData snapshot{mirror.text(), form.gridTexts(), form.mp3->URL()};
+        snapshots.push_back(clock.nsecsElapsed() / 1e6);
+        clock.restart();
+        const QString copy = form.Text2->toPlainText();
+        copies.push_back(clock.nsecsElapsed() / 1e6);
+    }
+
+    std::vector<double> withRecovery;
+    std::vector<double> floor;
+    int writes = 0;
+    QDateTime lastWrite;
+    const KeySym letters[] = {XK_a, XK_b, XK_c, XK_d, XK_e, XK_f, XK_g, XK_h};
+    int next = 0;
+    for (int block = 0; block < 2 * kKeys / kBlock; ++block) {
+        // Blocks alternate, and so does which kind comes first in each pair.
+        const bool on = (block % 2 == 0) == (block / 2 % 2 == 0);
+        recovery.autoSaver().setTimed(on);
+        for (int key = 0; key < kBlock; ++key) {
+            const double ms = keyToDrawnMs(display, letters[next++ % 8], paints);
+            (on ? withRecovery : floor).push_back(ms);
+            const QDateTime written = QFileInfo(recovery.path()).lastModified();
+            if (written.isValid() && written != lastWrite) {
+                ++writes;
+                lastWrite = written;
+            }
+        }
+        // The write of the block's last change lands before the floor's block begins.
+        runEventsFor(on ? 2 * AutoSaver::kDelayMs : 0);
+    }
+
+    const double worstOn = *std::max_element(withRecovery.begin(), withRecovery.end());
+    const double worstOff = *std::max_element(floor.begin(), floor.end());
+    std::printf(
+        "note: %d-line sheet (%.1f MB of recovery file), a key every %lld ms, %d keys each way in blocks of %d\n",
+        kSheetLines, QFileInfo(recovery.path()).size() / 1e6, kKeyPacingMs, kKeys, kBlock);
+    std::printf("note: recovery writes seen during the typing: %d; the GUI thread's snapshot: median %.3f ms "
+                "(copying the sheet out with toPlainText instead: %.2f ms)\n",
+                writes, median(snapshots), median(copies));
+    std::printf("| measure | program | floor | ratio |\n|---|---|---|---|\n");
+    std::printf("| key to drawn, worst of %d keys, recovery on vs off | %.2f ms | %.2f ms | %.2f |\n", kKeys, worstOn,
+                worstOff, worstOn / worstOff);
+    std::printf("| key to drawn, median of %d keys, recovery on vs off | %.2f ms | %.2f ms | %.2f |\n", kKeys,
+                median(withRecovery), median(floor), median(withRecovery) / median(floor));
+    std::printf("| key to drawn, 95th percentile of %d keys, recovery on vs off | %.2f ms | %.2f ms | %.2f |\n", kKeys,
+                percentile(withRecovery, 0.95), percentile(floor, 0.95),
+                percentile(withRecovery, 0.95) / percentile(floor, 0.95));
+    std::printf("note: worst above the floor: %.2f ms (target: no more than 2 ms)\n", worstOn - worstOff);
+    XCloseDisplay(display);
+    return 0;
+}
