@@ -5,9 +5,9 @@
 #include "playback/mediaplayer.h"
 #include "playback/playerdisplay.h"
 #include "playback/positionreadout.h"
-#include "scriptedprompts.h"
 #include "skin/skinlabel.h"
 #include "support/mediafixtures.h"
+#include "support/scriptedprompts.h"
 #include "support/testmain.h"
 
 #include <QAction>
