@@ -310,9 +310,9 @@ QImage TestForm1Playback::stripExpected(const std::optional<LyricMoment>& lyric)
     QImage image(player.displayRect().size(), QImage::Format_RGB32);
     QPainter painter(&image);
     painter.setFont(player.font());
-    paintPlayerDisplay(painter, image.rect(), player.palette(),
-                       {u"测试歌曲"_s, u"已暂停"_s, m_form->mp3->controls().currentPosition(),
-                        m_form->mp3->currentMedia().duration(), lyric});
+    paintPlayerDisplay(
+        painter, image.rect(), player.palette(),
+        {u"测试歌曲"_s, u"已暂停"_s, m_form->mp3->controls().currentPosition(), m_form->mp3->duration(), lyric});
     return image.copy(1, 1, image.width() - 2, image.height() - 2);
 }
 

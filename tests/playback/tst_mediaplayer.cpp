@@ -92,10 +92,10 @@ void TestMediaPlayer::cleanup()
 // The transport cases start as the program leaves a song after loading it: stopped at the start.
 void TestMediaPlayer::loadStopped()
 {
-    QCOMPARE(m_player->currentMedia().duration(), 0.0);
+    QCOMPARE(m_player->duration(), 0.0);
     m_player->setURL(m_song);
     m_player->controls().stop();
-    QCOMPARE(m_player->currentMedia().duration(), kSongLength);
+    QCOMPARE(m_player->duration(), kSongLength);
 }
 
 void TestMediaPlayer::titles_data()
@@ -202,7 +202,7 @@ void TestMediaPlayer::noMedia()
     m_player->controls().stop();
     m_player->controls().setCurrentPosition(3.0);
     QCOMPARE(m_player->controls().currentPosition(), 0.0);
-    QCOMPARE(m_player->currentMedia().duration(), 0.0);
+    QCOMPARE(m_player->duration(), 0.0);
     QVERIFY_THROWS_EXCEPTION(UserError, m_player->currentMedia().getItemInfo(u"Title"_s));
     QCOMPARE(m_player->settings().volume(), 50);
     m_player->settings().setVolume(70);
