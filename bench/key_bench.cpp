@@ -1,11 +1,13 @@
-// Cost of reading the hotkey: takePress() per call, and the delay from a key event until takePress() has it.
+// Cost of reading the hotkey: takePress() per call, and the delay from a key event until takePress()
+// has it, for the X input extension and for the keymap query.
+#include "figures/figures.h"
 #include "playback/globalkey.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-#include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 // Xlib's macros clash with Qt names: its headers come last.
@@ -28,7 +30,7 @@ double meanCallNs(GlobalKey& key)
         presses += key.takePress() ? 1 : 0;
     const double ns = double(clock.nsecsElapsed()) / kCalls;
     if (presses)
-        std::printf("  (%d presses of F9 taken while nobody pressed it)\n", presses);
+        std::printf("%d presses of F9 were taken while nobody pressed it\n", presses);
     return ns;
 }
 
@@ -74,22 +76,25 @@ std::vector<qint64> pressDelays(GlobalKey& key, Display* display)
     return delays;
 }
 
-void report(GlobalKey::Source source, Display* display)
+void report(GlobalKey::Source source, const std::string& mechanism, Display* display)
 {
     GlobalKey key(Qt::Key_F9, source);
-    std::printf("%s\n", qPrintable(key.mechanism()));
-    std::printf("  takePress() with nothing pressed: %.1f ns per call (mean of %d calls)\n", meanCallNs(key), kCalls);
+    std::printf("%s: %s\n", mechanism.c_str(), qPrintable(key.mechanism()));
+    figures::printRow("takePress() with nothing pressed, mean of 1,000,000 calls (" + mechanism + ")", meanCallNs(key),
+                      "ns", 1);
 
-    std::vector<qint64> delays = pressDelays(key, display);
-    const auto missed = std::erase(delays, -1);
-    std::sort(delays.begin(), delays.end());
-    if (delays.empty()) {
-        std::printf("  key event to takePress(): never seen in %d presses\n", kPresses);
-        return;
+    std::vector<double> delays;
+    int missed = 0;
+    for (const qint64 delay : pressDelays(key, display)) {
+        if (delay < 0)
+            ++missed;
+        else
+            delays.push_back(double(delay) / 1000.0);
     }
-    const double median = (delays[(delays.size() - 1) / 2] + delays[delays.size() / 2]) / 2.0;
-    std::printf("  key event to takePress(): median %.1f us, worst %.1f us of %zu presses, %zu never seen\n",
-                median / 1000, delays.back() / 1000.0, delays.size(), size_t(missed));
+    figures::printRow("key event to takePress(), median (" + mechanism + ")", figures::median(delays), "µs", 1);
+    figures::printRow("the same, worst", figures::worst(delays), "µs", 1);
+    if (missed)
+        std::printf("%s: %d of %d presses never seen\n", mechanism.c_str(), missed, kPresses);
 }
 
 } // namespace
@@ -103,8 +108,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "key_bench: needs an X server with XTEST (run it under xvfb-run)\n");
         return 1;
     }
-    report(GlobalKey::Source::Best, display);
-    report(GlobalKey::Source::KeymapQuery, display);
+    figures::printTableHeader();
+    report(GlobalKey::Source::Best, "XInput2", display);
+    report(GlobalKey::Source::KeymapQuery, "XQueryKeymap", display);
     XCloseDisplay(display);
     return 0;
 }

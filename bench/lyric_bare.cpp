@@ -116,16 +116,16 @@ int main(int argc, char* argv[])
         return 1;
     editor.setPlainText(sheet);
 
-    Figures figures;
+    Figures measured;
     // The bare walk over the sheet's lines, looking at the first character of each.
     qsizetype bracketed = 0;
-    figures.parseMs = medianMs(kSamples, [&] {
+    measured.parseMs = medianMs(kSamples, [&] {
         for (qsizetype start = 0, end = 0; end >= 0; start = end + 1) {
             end = sheet.indexOf(u'\n', start);
             bracketed += start < sheet.size() && sheet[start] == u'[';
         }
     });
-    figures.keyMs = keyMs(editor);
+    measured.keyMs = keyMs(editor);
 
     const BarePlayer player(QString::fromLocal8Bit(argv[1]));
     if (!player.isPlaying()) {
@@ -135,8 +135,8 @@ int main(int argc, char* argv[])
     BareStrip strip(player, &window);
     strip.setGeometry(24, 33, 697, 63);
     strip.show();
-    measurePlaying(strip, strip.rect(), figures);
-    figures.cpuWithoutLyricsPercent = figures.cpuPercent;
-    figures.print();
+    measurePlaying(strip, strip.rect(), measured);
+    measured.cpuWithoutLyricsPercent = measured.cpuPercent;
+    measured.print();
     return bracketed > 0 ? 0 : 1;
 }

@@ -8,19 +8,20 @@
 //   lyric_bench program SONG one run of the program's side, its figures as one line
 #include "app/form1.h"
 #include "app/sheetbox.h"
-#include "app/userprompts.h"
 #include "lyric_measures.h"
 #include "lyrics/lyrictimeline.h"
 #include "playback/mediaplayer.h"
 #include "support/mediafixtures.h"
+#include "support/numericlocale.h"
+#include "support/scriptedprompts.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QProcess>
 
-#include <clocale>
 #include <cstdio>
 #include <optional>
+#include <string>
 #include <vector>
 
 using namespace lyricbench;
@@ -30,29 +31,13 @@ namespace {
 constexpr int kRounds = 5;
 constexpr int kLookups = 100000;
 
-class SongPrompts : public UserPrompts
-{
-public:
-    QString song;
-    QString askOpenFile(QWidget*, const QString&) override { return song; }
-    QString askSaveFile(QWidget*, const QString&) override { return {}; }
-    void showMessage(QWidget*, const QString&, const QString&) override {}
-    bool dismissMessage(const QString&) override { return false; }
-    bool dismissError(const QString&) override { return false; }
-    bool confirm(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return true; }
-    void showError(QWidget*, const QString&, const QString& reason) override
-    {
-        std::fprintf(stderr, "error: %s\n", qPrintable(reason));
-    }
-};
-
 int runProgram(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
+    useCNumericLocale();
     const QString sheet = longSheet();
-    SongPrompts prompts;
-    prompts.song = QString::fromLocal8Bit(argv[2]);
+    ScriptedPrompts prompts;
+    prompts.fileAnswers << QString::fromLocal8Bit(argv[2]);
     Form1 form(prompts);
     form.mp3->setAudioDriver(u"null"_s);
     form.show();
@@ -60,14 +45,14 @@ int runProgram(int argc, char* argv[])
         return 1;
     form.载入歌曲->trigger();
     form.Text2->setText(sheet);
-    Figures figures;
-    figures.parseMs = medianMs(kSamples, [&] { LyricTimeline timeline(sheet); });
-    figures.keyMs = keyMs(*form.Text2);
+    Figures measured;
+    measured.parseMs = medianMs(kSamples, [&] { LyricTimeline timeline(sheet); });
+    measured.keyMs = keyMs(*form.Text2);
     form.Command1_Click();
-    measurePlaying(*form.mp3, form.mp3->displayRect(), figures);
+    measurePlaying(*form.mp3, form.mp3->displayRect(), measured);
     form.Text2->clear();
-    figures.cpuWithoutLyricsPercent = cpuPercentPlaying(*form.mp3);
-    figures.print();
+    measured.cpuWithoutLyricsPercent = cpuPercentPlaying(*form.mp3);
+    measured.print();
     return 0;
 }
 
@@ -76,24 +61,23 @@ std::optional<Figures> launch(const QString& program, const QStringList& argumen
     QProcess child;
     child.start(program, arguments);
     child.waitForFinished(120000);
-    Figures figures;
-    if (child.exitCode() != 0 || !Figures::parse(child.readAllStandardOutput(), figures)) {
+    Figures run;
+    if (child.exitCode() != 0 || !Figures::parse(child.readAllStandardOutput(), run)) {
         std::fprintf(stderr, "%s run failed: %s\n", qPrintable(program), child.readAllStandardError().constData());
         return std::nullopt;
     }
-    return figures;
+    return run;
 }
 
-void report(const char* what, const char* unit, const std::vector<Figures>& program, const std::vector<Figures>& bare,
-            double Figures::*field, const char* target)
+void report(const std::string& what, const char* unit, const std::vector<Figures>& program,
+            const std::vector<Figures>& bare, double Figures::*field, int decimals = 2)
 {
     std::vector<double> ours, floor;
-    for (const Figures& figures : program)
-        ours.push_back(figures.*field);
-    for (const Figures& figures : bare)
-        floor.push_back(figures.*field);
-    std::printf("%s: program median %.3f %s, bare floor %.3f %s (%.2fx)%s\n", what, median(ours), unit, median(floor),
-                unit, median(ours) / median(floor), target);
+    for (const Figures& run : program)
+        ours.push_back(run.*field);
+    for (const Figures& run : bare)
+        floor.push_back(run.*field);
+    figures::printRow(what, figures::median(ours), figures::median(floor), unit, decimals);
 }
 
 // The lookup a frame makes, on its own: positions spread over the whole sheet.
@@ -105,8 +89,8 @@ void reportLookup()
         for (int i = 0; i < kLookups; ++i)
             found += timeline.at(i * 3.0)->line.size();
     });
-    std::printf("lookup of the current line in a %d-line sheet: %.0f ns (%lld characters found)\n", kLines,
-                ms * 1e6 / kLookups, static_cast<long long>(found));
+    figures::printRow("finding the current line in the sheet, mean of 100,000 lookups", ms * 1e6 / kLookups, "ns", 0);
+    std::printf("the lookups found %lld characters of lines\n", static_cast<long long>(found));
 }
 
 } // namespace
@@ -125,26 +109,28 @@ int main(int argc, char* argv[])
     }
     std::vector<Figures> program, bare;
     for (int round = 0; round < kRounds; ++round) {
-        if (const auto figures = launch(QCoreApplication::applicationFilePath(), {u"program"_s, song}))
-            program.push_back(*figures);
-        if (const auto figures = launch(QStringLiteral(LRC_LYRIC_BARE), {song}))
-            bare.push_back(*figures);
+        if (const auto run = launch(QCoreApplication::applicationFilePath(), {u"program"_s, song}))
+            program.push_back(*run);
+        if (const auto run = launch(QStringLiteral(LRC_LYRIC_BARE), {song}))
+            bare.push_back(*run);
     }
     if (program.empty() || bare.empty())
         return 1;
-    std::printf("%d-line sheet, %d rounds of the program and the bare floor, alternately\n", kLines, kRounds);
-    report("reading the sheet (floor: a walk over its lines)", "ms", program, bare, &Figures::parseMs,
-           ", target well under 5 ms");
-    report("a key typed into the sheet, until drawn", "ms", program, bare, &Figures::keyMs, "");
-    report("one frame of the strip while playing", "ms", program, bare, &Figures::frameMs, "");
-    report("frames drawn while playing", "per second", program, bare, &Figures::framesPerSecond,
-           ", target at least 30");
-    report("CPU while playing, mpv included", "%", program, bare, &Figures::cpuPercent, "");
+    figures::printTableHeader();
+    report("reading the sheet's time tags after a change, median (floor: a walk over its lines)", "ms", program, bare,
+           &Figures::parseMs);
+    report("a key typed into the sheet, until drawn, median", "ms", program, bare, &Figures::keyMs);
+    report("one frame of the strip while playing, median", "ms", program, bare, &Figures::frameMs);
+    report("frames drawn a second while playing, median", "/s", program, bare, &Figures::framesPerSecond, 1);
+    report("CPU while playing, mpv included, median", "%", program, bare, &Figures::cpuPercent);
     std::vector<double> withoutLyrics;
-    for (const Figures& figures : program)
-        withoutLyrics.push_back(figures.cpuWithoutLyricsPercent);
-    std::printf("CPU while playing an empty sheet (clock only, as before the preview): program median %.3f %%\n",
-                median(withoutLyrics));
+    for (const Figures& run : program)
+        withoutLyrics.push_back(run.cpuWithoutLyricsPercent);
+    figures::printRow("CPU while playing an empty sheet (the clock alone repaints), median",
+                      figures::median(withoutLyrics), "%");
+    std::printf("%d-line sheet; %d rounds of the program and lyric_bare (a plain Qt editor and strip playing the same "
+                "song through libmpv), alternately, each in a process of its own\n",
+                kLines, kRounds);
     reportLookup();
     return 0;
 }

@@ -3,6 +3,7 @@
 // of a strip while a song plays. Qt only, so that the floor stays linked to nothing of the program.
 #pragma once
 
+#include "figures/figures.h"
 #include "support/paintcounter.h"
 
 #include <QApplication>
@@ -18,7 +19,6 @@
 
 #include <sys/resource.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -64,12 +64,6 @@ inline QString longSheet()
     return sheet;
 }
 
-inline double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
 inline double timedMs(const std::function<void()>& work)
 {
     QElapsedTimer clock;
@@ -83,7 +77,7 @@ inline double medianMs(int runs, const std::function<void()>& work)
     std::vector<double> times;
     for (int run = 0; run < runs; ++run)
         times.push_back(timedMs(work));
-    return median(times);
+    return figures::median(times);
 }
 
 inline double cpuSeconds()

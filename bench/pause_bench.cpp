@@ -1,6 +1,7 @@
 // Measures how close the position read right after pause() is to the time really played.
 // With ao=null mpv plays on the wall clock, so the time played is what a clock on the wall
 // measured between play() and pause(). Prints the errors of 20 pauses at random moments.
+#include "figures/figures.h"
 #include "playback/mediaplayer.h"
 #include "support/mediafixtures.h"
 #include "support/numericlocale.h"
@@ -35,13 +36,6 @@ double milliseconds(qint64 nanoseconds)
     return double(nanoseconds) / 1e6;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
-}
-
 // One stretch of playback from the position where the last one halted.
 Sample playAndPause(MediaPlayer& player, int playMs)
 {
@@ -66,11 +60,13 @@ void printFigures(const std::vector<Sample>& samples)
         errors.push_back(std::fabs(sample.errorMs));
         calls.push_back(sample.pauseCallMs);
     }
-    std::printf(
-        "pause readout vs wall clock over %zu pauses: median error %.2f ms, worst %.2f ms (target: worst 10 ms)\n",
-        samples.size(), median(errors), *std::max_element(errors.begin(), errors.end()));
-    std::printf("pause() call, settling included: median %.2f ms, longest %.2f ms\n", median(calls),
-                *std::max_element(calls.begin(), calls.end()));
+    figures::printTableHeader();
+    figures::printRow("pause readout off the time played (wall clock), median size of the error",
+                      figures::median(errors), "ms");
+    figures::printRow("the same, worst", figures::worst(errors), "ms");
+    figures::printRow("pause() until mpv confirmed it, median", figures::median(calls), "ms");
+    figures::printRow("the same, worst", figures::worst(calls), "ms");
+    std::printf("%zu pauses at random moments, mpv with ao=null (plays on the wall clock)\n", samples.size());
 }
 
 } // namespace
@@ -94,7 +90,8 @@ int main(int argc, char* argv[])
     std::vector<Sample> samples;
     for (int i = 0; i < kPauses; ++i) {
         const Sample sample = playAndPause(player, random.bounded(kShortestPlayMs, kLongestPlayMs));
-        std::printf("pause %2d: error %+7.3f ms, pause() took %.3f ms\n", i + 1, sample.errorMs, sample.pauseCallMs);
+        std::fprintf(stderr, "pause %2d: error %+7.3f ms, pause() took %.3f ms\n", i + 1, sample.errorMs,
+                     sample.pauseCallMs);
         samples.push_back(sample);
     }
     printFigures(samples);

@@ -4,6 +4,7 @@
 // For the program also the time until its player runs, and its memory once a song is loaded
 // through the menu and the Open box with real key events. Run under an X server (bench/run.sh);
 // a program named as the argument is measured in place of this build's, e.g. an older build.
+#include "figures/figures.h"
 #include "outside/childprocess.h"
 #include "outside/desktop.h"
 #include "outside/watching.h"
@@ -102,15 +103,16 @@ int main(int argc, char* argv[])
         programPeak.push_back(p->peakKiB / 1024.0);
         barePeak.push_back(b->peakKiB / 1024.0);
     }
-    const double ratio = median(programPaint) / median(barePaint);
-    std::printf("launch to first painted pixels, %d alternating pairs: program median %.1f ms, bare Qt window "
-                "median %.1f ms (%.2fx, target at most 1.3x)\n",
-                kPairs, median(programPaint), median(barePaint), ratio);
-    std::printf(
-        "peak memory at first paint (median): program %.1f MiB, bare Qt window %.1f MiB (target under 50 MiB)\n",
-        median(programPeak), median(barePeak));
-    std::printf("launch to the player running (libmpv loaded, its core thread started): median %.1f ms\n",
-                median(ready));
+    figures::printTableHeader();
+    figures::printRow("launch to the main window's first pixels on the X server, median", figures::median(programPaint),
+                      figures::median(barePaint), "ms", 1);
+    figures::printRow("peak memory at first paint, median", figures::median(programPeak), figures::median(barePeak),
+                      "MiB", 1);
+    figures::printRow("launch to the player running (libmpv loaded, its core thread started), median",
+                      figures::median(ready), "ms", 1);
+    std::printf("%d alternating pairs after a warm-up pair; the floor is startup_bare, a Qt window with the same "
+                "widgets and texts linked to Qt only\n",
+                kPairs);
 
     MediaFixtures fixtures;
     // Its name is typed key by key, so it holds nothing a keyboard layout might lack.
@@ -124,8 +126,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "the song could not be loaded through the Open box\n");
         return 1;
     }
-    std::printf(
-        "memory with a song loaded through the Open box: peak %.1f MiB, resident %.1f MiB (target under 100 MiB)\n",
-        loaded->peakKiB / 1024.0, loaded->residentKiB / 1024.0);
+    figures::printRow("peak memory with a song loaded through the Open box", loaded->peakKiB / 1024.0, "MiB", 1);
+    figures::printRow("resident memory then", loaded->residentKiB / 1024.0, "MiB", 1);
     return 0;
 }

@@ -10,6 +10,8 @@ packages=(
 )
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(xvfb xauth xfonts-base libxtst-dev lame desktop-file-utils openbox)
+  # The format check of scripts/test.sh.
+  packages+=(clang-format)
   # Sound servers the player test and the readout benchmark start privately, with their clients.
   packages+=(pulseaudio pulseaudio-utils pipewire pipewire-bin pipewire-pulse wireplumber dbus
              libpulse-dev libpipewire-0.3-dev)

@@ -7,6 +7,8 @@
 // The song is band-limited noise from a fixed seed: every 50 ms of it is unlike any other, so a
 // stretch of the sink's recording names the media time it came from to the sample, MP3 or not.
 // Plain C++, linked to nothing of the program.
+#include "figures/figures.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -179,18 +181,8 @@ struct Figures
     std::vector<double> values;
     int rejected = 0;
 
-    double median() const
-    {
-        std::vector<double> sorted = absolute();
-        std::sort(sorted.begin(), sorted.end());
-        const size_t n = sorted.size();
-        return n == 0 ? NAN : n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2.0;
-    }
-    double worst() const
-    {
-        const std::vector<double> a = absolute();
-        return a.empty() ? NAN : *std::max_element(a.begin(), a.end());
-    }
+    double median() const { return figures::median(absolute()); }
+    double worst() const { return figures::worst(absolute()); }
     double mean() const
     {
         double sum = 0.0;
@@ -366,11 +358,11 @@ int compare(const std::string& setUp, const char* programPath, const char* floor
         std::fprintf(stderr, "heard_analyse: %s: figures missing\n", setUp.c_str());
         return 1;
     }
-    const char* names[4] = {"readout |median|", "readout worst", "live |median|", "live worst"};
-    std::printf("%-44s program / bare libmpv:", setUp.c_str());
+    const char* names[4] = {"readout off what had been heard at the pause, median size", "the same, worst",
+                            "position while playing off what was heard then, median size", "the same, worst"};
+    figures::printTableHeader();
     for (int i = 0; i < 4; ++i)
-        std::printf("%s %s %.2f / %.2f ms = %.2f", i ? "," : "", names[i], program[i], bare[i], program[i] / bare[i]);
-    std::printf("\n");
+        figures::printRow(setUp + ": " + names[i], program[i], bare[i], "ms");
     return 0;
 }
 

@@ -65,8 +65,11 @@ start() {
   server_pids+=($!)
 }
 
+# A set-up that starts the same server as the one before it (PipeWire's PulseAudio server runs on
+# a PipeWire of the same quantum) must not find that one's sockets and locks.
 fresh_environment() {
   export XDG_RUNTIME_DIR="$work/run-$1" HOME="$work/home-$1"
+  rm -rf "$XDG_RUNTIME_DIR" "$HOME"
   mkdir -p "$XDG_RUNTIME_DIR" "$HOME"
   chmod 700 "$XDG_RUNTIME_DIR"
   unset PULSE_SERVER PIPEWIRE_REMOTE DBUS_SESSION_BUS_ADDRESS

@@ -13,15 +13,6 @@ double watching::millisecondsSince(Clock::time_point start)
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-double watching::median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
-}
-
 bool watching::loadSong(Desktop& screen, const ChildProcess& program, const QString& song)
 {
     if (!waitFor(program, [&] { return !screen.isEmpty() && program.hasThread(kPlayerThread); }))

@@ -23,7 +23,6 @@ constexpr auto kTimeout = 20s;
 constexpr const char* kPlayerThread = "mpv/mpv core";
 
 double millisecondsSince(Clock::time_point start);
-double median(std::vector<double> values);
 
 // Polls until done() holds; false when the child ended or the time ran out first.
 template <typename Done>

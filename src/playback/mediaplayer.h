@@ -45,6 +45,8 @@ public:
     PlayerControls& controls();
     PlayerSettings& settings();
     PlayerMedia& currentMedia();
+    // The loaded media's length in seconds, as the display shows it; 0.0 when nothing is loaded.
+    double duration() const;
 
     bool enableContextMenu() const;
     void setEnableContextMenu(bool enabled);
@@ -78,7 +80,6 @@ private:
     void rememberTitle();
     void runFromMenu(void (PlayerControls::*operation)());
     double position() const;
-    double duration() const;
     QString statusText() const;
     QMenu* createContextMenu();
 

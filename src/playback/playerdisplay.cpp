@@ -1,6 +1,8 @@
 // The player's own display (mpv draws nothing here): title, state, position, length, progress, lyric lines.
 #include "playback/playerdisplay.h"
 
+#include "playback/positionreadout.h"
+
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
@@ -120,11 +122,11 @@ void paintLyricTexts(QPainter& painter, const QRect& area, const QPalette& palet
 
 QString lrcClockText(double seconds)
 {
-    const qint64 hundredths
-        = std::isfinite(seconds) && seconds > 0.0 ? static_cast<qint64>(std::floor(seconds * 100.0 + 1e-6)) : 0;
-    return u"%1:%2.%3"_s.arg(hundredths / 6000, 2, 10, QChar(u'0'))
-        .arg(hundredths / 100 % 60, 2, 10, QChar(u'0'))
-        .arg(hundredths % 100, 2, 10, QChar(u'0'));
+    const CutPosition cut
+        = std::isfinite(seconds) && seconds > 0.0 ? cutToHundredths(seconds) : CutPosition{0, QString()};
+    return u"%1:%2.%3"_s.arg(cut.wholeSeconds / 60, 2, 10, QChar(u'0'))
+        .arg(cut.wholeSeconds % 60, 2, 10, QChar(u'0'))
+        .arg(cut.fraction.leftJustified(2, u'0'));
 }
 
 void paintPlayerDisplay(QPainter& painter, const QRect& area, const QPalette& palette, const PlayerDisplayState& state)

@@ -22,7 +22,7 @@ struct PlayerDisplayState
 };
 
 // A position in the form of an LRC time tag, "mm:ss.xx": hundredths cut, not rounded, as the
-// pause readout cuts them; minutes are not wrapped into hours; below zero reads "00:00.00".
+// pause readout cuts them (cutToHundredths); minutes are not wrapped into hours; below zero reads "00:00.00".
 QString lrcClockText(double seconds);
 
 // Paints the display into area on a light, paper-like ground in the palette's colours. With a

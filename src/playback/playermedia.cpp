@@ -23,11 +23,6 @@ QString PlayerMedia::getItemInfo(const QString& attribute) const
     return {};
 }
 
-double PlayerMedia::duration() const
-{
-    return m_session.duration();
-}
-
 // A file that cannot be played still has a name, and showing it tells the user which file the
 // player's error is about, rather than leaving the song before on show.
 QString PlayerMedia::title() const

@@ -14,8 +14,6 @@ public:
     // for a file that cannot be played; as one line, cut to kMaxTitleLength.
     // Any other attribute: "". Throws UserError when no media is loaded.
     QString getItemInfo(const QString& attribute) const;
-    // The media's length in seconds; 0.0 when nothing is loaded.
-    double duration() const;
     // The title as getItemInfo("Title") gives it; "" when no media is loaded.
     QString title() const;
 

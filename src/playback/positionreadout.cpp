@@ -36,16 +36,20 @@ QString positionText(double seconds)
     return text;
 }
 
-QString positionReadout(double seconds)
+CutPosition cutToHundredths(double seconds)
 {
     const QString text = positionText(seconds);
     const qsizetype point = text.indexOf(u'.');
-    const QString whole = point < 0 ? text : text.left(point);
-    const QString fraction = point < 0 ? u"0"_s : text.mid(point + 1, 2);
+    if (point < 0)
+        return {text.toLongLong(), QString()};
+    return {text.left(point).toLongLong(), text.mid(point + 1, 2)};
+}
 
+QString positionReadout(double seconds)
+{
+    const CutPosition cut = cutToHundredths(seconds);
     // 64-bit arithmetic: a 16-bit minutes × 60 would overflow from 547 minutes on.
-    const qint64 total = whole.toLongLong();
-    const qint64 minutes = total / 60;
-    const qint64 secs = total - minutes * 60;
-    return u"%1:%2:%3"_s.arg(minutes).arg(secs).arg(fraction);
+    const qint64 minutes = cut.wholeSeconds / 60;
+    const qint64 secs = cut.wholeSeconds - minutes * 60;
+    return u"%1:%2:%3"_s.arg(minutes).arg(secs).arg(cut.fraction.isEmpty() ? u"0"_s : cut.fraction);
 }

@@ -3,8 +3,8 @@
 #include "app/form1.h"
 #include "playback/mediaplayer.h"
 #include "playback/playercontrols.h"
-#include "scriptedprompts.h"
 #include "support/mediafixtures.h"
+#include "support/scriptedprompts.h"
 
 #include <QAction>
 #include <QApplication>

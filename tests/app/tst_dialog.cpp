@@ -2,9 +2,9 @@
 #include "app/dialog.h"
 #include "app/form1.h"
 #include "app/sheetbox.h"
-#include "scriptedprompts.h"
 #include "skin/skin.h"
 #include "skin/skinlabel.h"
+#include "support/scriptedprompts.h"
 #include "support/testmain.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 // The main window on a real X server: the keyboard's Tab through the grid, and the window manager's close.
 #include "app/form1.h"
-#include "scriptedprompts.h"
+#include "support/scriptedprompts.h"
 #include "support/testmain.h"
 #include "support/xtestkeyboard.h"
 

@@ -2,8 +2,8 @@
 #include "app/dialogprompts.h"
 #include "app/form1.h"
 #include "app/sheetbox.h"
-#include "scriptedprompts.h"
 #include "support/scratchmount.h"
+#include "support/scriptedprompts.h"
 #include "support/testmain.h"
 
 #include <QApplication>
@@ -86,6 +86,9 @@ void TestForm1Export::exportWritesTheCleanedSheet_data()
         << QByteArray("[00:12.50]\xb5\xda\xd2\xbb\xbe\xe4\r\n[00:15.00][01:20.00]\xb5\xda\xb6\xfe\xbe\xe4\r\n\r\n\r\n")
         << u"[00:12.50]第一句\r\n[00:15.00][01:20.00]第二句\r\n\r\n"_s;
     QTest::newRow("nested pair loses one level") << u"[[]]"_s << QByteArray("[]\r\n") << u"[]"_s;
+    QTest::newRow("deeper nesting loses one level") << u"[[[]]]"_s << QByteArray("[[]]\r\n") << u"[[]]"_s;
+    QTest::newRow("brackets around a pair stay") << u"[[]]]"_s << QByteArray("[]]\r\n") << u"[]]"_s;
+    QTest::newRow("pair split by a line break stays") << u"[\r\n]"_s << QByteArray("[\r\n]\r\n") << u"[\r\n]"_s;
     QTest::newRow("pair typed in a lyric")
         << u"[00:01.00]啊[]啊"_s << QByteArray("[00:01.00]\xb0\xa1\xb0\xa1\r\n") << u"[00:01.00]啊啊"_s;
     QTest::newRow("empty sheet") << QString() << QByteArray("\r\n") << QString();

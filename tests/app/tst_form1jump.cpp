@@ -4,8 +4,8 @@
 #include "app/sheetbox.h"
 #include "playback/mediaplayer.h"
 #include "playback/playercontrols.h"
-#include "scriptedprompts.h"
 #include "support/mediafixtures.h"
+#include "support/scriptedprompts.h"
 #include "support/testmain.h"
 
 #include <QAction>

@@ -3,7 +3,7 @@
 #include "app/sheetbox.h"
 #include "app/windowcentring.h"
 #include "playback/mediaplayer.h"
-#include "scriptedprompts.h"
+#include "support/scriptedprompts.h"
 #include "support/testmain.h"
 
 #include <QAction>

@@ -3,8 +3,8 @@
 #include "app/form1.h"
 #include "app/sheetbox.h"
 #include "app/timeshiftdialog.h"
-#include "scriptedprompts.h"
 #include "skin/skin.h"
+#include "support/scriptedprompts.h"
 #include "support/testmain.h"
 
 #include <QAction>

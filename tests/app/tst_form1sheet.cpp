@@ -2,7 +2,7 @@
 #include "app/dialogprompts.h"
 #include "app/form1.h"
 #include "app/sheetbox.h"
-#include "scriptedprompts.h"
+#include "support/scriptedprompts.h"
 #include "support/testmain.h"
 
 #include <QAction>

@@ -3,7 +3,7 @@
 #include "app/form1.h"
 #include "app/sheetbox.h"
 #include "lyrics/pagecommit.h"
-#include "scriptedprompts.h"
+#include "support/scriptedprompts.h"
 #include "support/testmain.h"
 #include "support/xtestkeyboard.h"
 

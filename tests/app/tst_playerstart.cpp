@@ -5,9 +5,9 @@
 #include "common/usererror.h"
 #include "playback/mediaplayer.h"
 #include "playback/playercontrols.h"
-#include "scriptedprompts.h"
 #include "skin/skinlabel.h"
 #include "support/mediafixtures.h"
+#include "support/scriptedprompts.h"
 #include "support/testmain.h"
 
 #include <QAction>

@@ -7,8 +7,8 @@
 #include "lyrics/pagecommit.h"
 #include "lyrics/recoverydata.h"
 #include "playback/mediaplayer.h"
-#include "scriptedprompts.h"
 #include "support/mediafixtures.h"
+#include "support/scriptedprompts.h"
 #include "support/testmain.h"
 #include "support/xtestkeyboard.h"
 

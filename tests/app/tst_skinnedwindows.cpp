@@ -2,11 +2,11 @@
 #include "app/dialog.h"
 #include "app/form1.h"
 #include "app/windowcentring.h"
-#include "scriptedprompts.h"
 #include "skin/captionbar.h"
 #include "skin/captionbutton.h"
 #include "skin/skin.h"
 #include "skin/skinstyle.h"
+#include "support/scriptedprompts.h"
 #include "support/testmain.h"
 
 #include <QGlyphRun>

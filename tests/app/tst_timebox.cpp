@@ -1,7 +1,7 @@
 // A position readout pasted into a time box of the lyric page arrives as its tag, by every way of
 // pasting into a line edit, on a real X server with its clipboard and mouse selection.
 #include "app/form1.h"
-#include "scriptedprompts.h"
+#include "support/scriptedprompts.h"
 #include "support/testmain.h"
 
 #include <QApplication>

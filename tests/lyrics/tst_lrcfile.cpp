@@ -1,7 +1,6 @@
 // The bytes of the LRC file: cleaned sheet, CR LF breaks, one closing CR LF, code page 936, no BOM.
 #include "lyrics/gbkcodec.h"
 #include "lyrics/lrcfile.h"
-#include "lyrics/sheetcleaner.h"
 #include "support/testmain.h"
 
 #include <QTest>
@@ -16,29 +15,19 @@ private Q_SLOTS:
     void exportedBytes();
     void decodesBackWithGb18030_data();
     void decodesBackWithGb18030();
-    void exportTwice_data();
-    void exportTwice();
 };
-
-namespace {
-// What the export does with the sheet: clean it, then turn it into the file's bytes.
-QByteArray exportOf(const QString& sheet)
-{
-    return lrcFileBytes(removeEmptyTags(sheet));
-}
-} // namespace
 
 void TestLrcFile::exportedBytes_data()
 {
     QTest::addColumn<QString>("sheet");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("worked example") << u"[00:12.50][]第一句\r\n[00:15.00][01:20.00]第二句\r\n[][]\r\n"_s
+    QTest::newRow("worked example") << u"[00:12.50]第一句\r\n[00:15.00][01:20.00]第二句\r\n\r\n"_s
                                     << "[00:12.50]\xB5\xDA\xD2\xBB\xBE\xE4\r\n"
                                        "[00:15.00][01:20.00]\xB5\xDA\xB6\xFE\xBE\xE4\r\n"
                                        "\r\n"
                                        "\r\n"_ba;
     QTest::newRow("empty sheet") << QString() << "\r\n"_ba;
-    QTest::newRow("nested pair written as a pair") << u"[[]]\r\n"_s << "[]\r\n\r\n"_ba;
+    QTest::newRow("an empty pair is written as it is") << u"[]\r\n"_s << "[]\r\n\r\n"_ba;
     QTest::newRow("last line without a break") << u"[00:01.00]一"_s << "[00:01.00]\xD2\xBB\r\n"_ba;
     QTest::newRow("outside GBK as GB18030 four-byte sequences")
         << u"[00:01.00]\U0001F600가\U00020BB7\r\n"_s
@@ -56,7 +45,7 @@ void TestLrcFile::exportedBytes()
 {
     QFETCH(QString, sheet);
     QFETCH(QByteArray, expected);
-    QCOMPARE(exportOf(sheet), expected);
+    QCOMPARE(lrcFileBytes(sheet), expected);
 }
 
 void TestLrcFile::decodesBackWithGb18030_data()
@@ -73,33 +62,9 @@ void TestLrcFile::decodesBackWithGb18030()
 {
     QFETCH(QString, sheet);
     QFETCH(QString, fileText);
-    const std::optional<QString> text = decodeGb18030(exportOf(sheet));
+    const std::optional<QString> text = decodeGb18030(lrcFileBytes(sheet));
     QVERIFY(text.has_value());
     QCOMPARE(*text, fileText);
-}
-
-void TestLrcFile::exportTwice_data()
-{
-    QTest::addColumn<QString>("sheet");
-    QTest::addColumn<QByteArray>("firstFile");
-    QTest::addColumn<QByteArray>("secondFile");
-    QTest::newRow("second run finds nothing to remove")
-        << u"[00:12.50][]第一句\r\n[][]\r\n"_s << "[00:12.50]\xB5\xDA\xD2\xBB\xBE\xE4\r\n\r\n\r\n"_ba
-        << "[00:12.50]\xB5\xDA\xD2\xBB\xBE\xE4\r\n\r\n\r\n"_ba;
-    QTest::newRow("a nested pair is peeled once per run")
-        << u"[00:12.50]第一句[[]]\r\n"_s << "[00:12.50]\xB5\xDA\xD2\xBB\xBE\xE4[]\r\n\r\n"_ba
-        << "[00:12.50]\xB5\xDA\xD2\xBB\xBE\xE4\r\n\r\n"_ba;
-}
-
-// Each export writes its cleaned sheet back into the sheet box, so the second export starts from it.
-void TestLrcFile::exportTwice()
-{
-    QFETCH(QString, sheet);
-    QFETCH(QByteArray, firstFile);
-    QFETCH(QByteArray, secondFile);
-    const QString afterFirst = removeEmptyTags(sheet);
-    QCOMPARE(lrcFileBytes(afterFirst), firstFile);
-    QCOMPARE(exportOf(afterFirst), secondFile);
 }
 
 LRC_TEST_GUILESS_MAIN(TestLrcFile)

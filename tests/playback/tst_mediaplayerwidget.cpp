@@ -6,7 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QImage>
 #include <QMenu>
 #include <QTest>
@@ -14,6 +14,15 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// Long enough for anything on a machine however busy: the tests wait for what must happen, not a time.
+constexpr int kGenerousMs = 60000;
+// A strip redrawn by a clock of its own is never left alone this long.
+constexpr int kQuietMs = 500;
+
+} // namespace
 
 class TestMediaPlayerWidget : public QObject
 {
@@ -114,36 +123,39 @@ void TestMediaPlayerWidget::contextMenu()
 void TestMediaPlayerWidget::repaintsOnlyWhilePlaying_data()
 {
     QTest::addColumn<QString>("sheet");
-    QTest::addColumn<double>("fewestPerSecond");
-    QTest::addColumn<double>("mostPerSecond");
-    QTest::newRow("clock only") << QString() << 2.0 << 22.0;
-    // More than the clock alone gets; the screen's rate itself is measured by bench/lyric_bench.
-    QTest::newRow("lyrics") << u"[00:00.50]一\n[00:01.00]二\n"_s << 23.0 << 1000.0;
+    QTest::addColumn<bool>("play");
+    QTest::newRow("lyrics, playing") << u"[00:00.50]一\n[00:01.00]二\n"_s << true;
+    QTest::newRow("lyrics, paused") << u"[00:00.50]一\n[00:01.00]二\n"_s << false;
+    QTest::newRow("no tags, playing") << u"一\n二\n"_s << true;
+    QTest::newRow("no tags, paused") << u"一\n二\n"_s << false;
 }
 
-// The clock follows the position at most about 20 times a second; lyrics, at the screen's frame
-// rate. Either is left alone while nothing moves.
+// While a song plays the strip is redrawn, lyrics or not (its clock moves); paused, it comes to
+// rest, lyrics or not: no clock of its own goes on redrawing a strip where nothing moves. How
+// often it is redrawn is a figure of bench/lyric_bench, not a matter for this test.
 void TestMediaPlayerWidget::repaintsOnlyWhilePlaying()
 {
     QFETCH(QString, sheet);
-    QFETCH(double, fewestPerSecond);
-    QFETCH(double, mostPerSecond);
+    QFETCH(bool, play);
     m_player->setLyricTimeline(LyricTimeline(sheet));
     m_player->setURL(m_song);
     PaintCounter counter(m_player.get());
-    QElapsedTimer playing;
-    playing.start();
-    QTest::qWait(1000);
-    const double seconds = double(playing.elapsed()) / 1000.0;
-    QVERIFY2(counter.count >= fewestPerSecond * seconds && counter.count <= mostPerSecond * seconds,
-             qPrintable(u"%1 paints in %2 s"_s.arg(counter.count).arg(seconds)));
+    QTRY_VERIFY_WITH_TIMEOUT(counter.count >= 10, kGenerousMs);
+    if (play)
+        return;
 
     m_player->controls().pause();
-    // mpv sends its last position report a little after the pause; that repaint shows where
-    // playback halted. From then on nothing moves.
-    QTest::qWait(300);
-    counter.count = 0;
-    QTest::qWait(500);
+    // mpv's last position report comes a little after the pause and shows where playback halted;
+    // then nothing moves. A strip still redrawn by a clock would never be quiet for this long.
+    bool quiet = false;
+    for (QDeadlineTimer deadline(kGenerousMs); !quiet && !deadline.hasExpired();) {
+        counter.count = 0;
+        QTest::qWait(kQuietMs);
+        quiet = counter.count == 0;
+    }
+    QVERIFY2(quiet, "the strip was still being repainted while paused");
+    // And it stays quiet.
+    QTest::qWait(kQuietMs);
     QCOMPARE(counter.count, 0);
 }
 

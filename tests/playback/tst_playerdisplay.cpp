@@ -34,6 +34,7 @@ void TestPlayerDisplay::clock_data()
     QTest::newRow("cut just below a minute") << 59.999 << u"00:59.99"_s;
     QTest::newRow("no hours") << 3600.75 << u"60:00.75"_s;
     QTest::newRow("three-digit minutes") << 6000.0 << u"100:00.00"_s;
+    QTest::newRow("binary noise hidden, as in the readout") << 0.1 + 0.2 << u"00:00.30"_s;
     QTest::newRow("below zero") << -0.5 << u"00:00.00"_s;
     QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << u"00:00.00"_s;
 }

@@ -14,6 +14,8 @@ private Q_SLOTS:
     void readout();
     void positionText_data();
     void positionText();
+    void cutToHundredths_data();
+    void cutToHundredths();
 };
 
 void TestPositionReadout::readout_data()
@@ -65,6 +67,32 @@ void TestPositionReadout::positionText()
     QFETCH(double, seconds);
     QFETCH(QString, expected);
     QCOMPARE(::positionText(seconds), expected);
+}
+
+// The one cut the readout and the strip's clock share: whole seconds, and the fraction as text.
+void TestPositionReadout::cutToHundredths_data()
+{
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<qint64>("wholeSeconds");
+    QTest::addColumn<QString>("fraction");
+    QTest::newRow("two digits") << 65.34 << qint64(65) << u"34"_s;
+    QTest::newRow("cut, not rounded") << 125.678 << qint64(125) << u"67"_s;
+    QTest::newRow("one digit is not filled") << 5.5 << qint64(5) << u"5"_s;
+    QTest::newRow("leading zero kept") << 600.05 << qint64(600) << u"05"_s;
+    QTest::newRow("whole number: no fraction") << 12.0 << qint64(12) << QString();
+    QTest::newRow("just below a minute") << 59.999 << qint64(59) << u"99"_s;
+    QTest::newRow("binary noise hidden") << 0.1 + 0.2 << qint64(0) << u"3"_s;
+    QTest::newRow("tiny") << 0.00001 << qint64(0) << u"00"_s;
+}
+
+void TestPositionReadout::cutToHundredths()
+{
+    QFETCH(double, seconds);
+    QFETCH(qint64, wholeSeconds);
+    QFETCH(QString, fraction);
+    const CutPosition cut = ::cutToHundredths(seconds);
+    QCOMPARE(cut.wholeSeconds, wholeSeconds);
+    QCOMPARE(cut.fraction, fraction);
 }
 
 LRC_TEST_GUILESS_MAIN(TestPositionReadout)

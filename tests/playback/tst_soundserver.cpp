@@ -1,6 +1,7 @@
 // The player through a real sound server: a private PulseAudio with a null sink, started here
-// with its own runtime folder. The song plays through the server, pauses, and the position
-// read again while paused is the one the pause gave.
+// with its own runtime folder. The song plays through the server and pauses; the position read
+// again while paused is the one the pause gave, a seek step moves it by the step, and a resume
+// with an immediate pause never takes it back.
 #include "playback/mediaplayer.h"
 #include "support/mediafixtures.h"
 #include "support/testmain.h"
@@ -17,6 +18,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kServerStartMs = 10000;
+// mpv's exact seeks land on the sample.
+constexpr double kExact = 0.001;
 
 } // namespace
 
@@ -91,10 +94,28 @@ void TestSoundServer::pauseHoldsWhatWasHeard()
              "the song did not play through the sound server");
     player.controls().pause();
     const double readout = player.controls().currentPosition();
+    QVERIFY(readout > 0.3);
     QTest::qWait(300);
     QCOMPARE(player.controls().currentPosition(), readout);
+
+    // A seek step while paused moves the position the readout shows by exactly that step: the
+    // clock of what was heard does not get in the way of a position the user set.
+    player.controls().setCurrentPosition(player.controls().currentPosition() + 1.0);
+    const double stepped = player.controls().currentPosition();
+    QVERIFY2(qAbs(stepped - (readout + 1.0)) <= kExact,
+             qPrintable(u"%1 s after a step of 1 s from %2 s"_s.arg(stepped).arg(readout)));
+
+    // Resumed and paused again at once: the position goes on from there, never back to what the
+    // server had played before the step.
     player.controls().play();
-    QTRY_VERIFY(player.controls().currentPosition() > readout + 0.1);
+    player.controls().pause();
+    const double again = player.controls().currentPosition();
+    QVERIFY2(again >= stepped - kExact, qPrintable(u"%1 s after resuming at %2 s"_s.arg(again).arg(stepped)));
+    QTest::qWait(300);
+    QCOMPARE(player.controls().currentPosition(), again);
+
+    player.controls().play();
+    QTRY_VERIFY(player.controls().currentPosition() > again + 0.1);
 }
 
 LRC_TEST_MAIN(TestSoundServer)

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+
 struct ShownMessage
 {
     QString title;
@@ -19,6 +21,8 @@ public:
     QStringList fileAnswers;
     QStringList askedFilters;
     QList<ShownMessage> messages;
+    // Called as each message is shown, for a benchmark that times it.
+    std::function<void(const ShownMessage&)> onMessage;
     QList<ShownMessage> errors;
     // Answers for the next questions, in order; with none left a question is held back, as Escape does.
     QList<bool> confirmAnswers;

@@ -1,5 +1,5 @@
 // Answers the program's modal questions from a script and records what it showed.
-#include "scriptedprompts.h"
+#include "support/scriptedprompts.h"
 
 QString ScriptedPrompts::nextAnswer(const QString& filter)
 {
@@ -20,6 +20,8 @@ QString ScriptedPrompts::askSaveFile(QWidget*, const QString& filter)
 void ScriptedPrompts::showMessage(QWidget*, const QString& text, const QString& title)
 {
     messages.append({title, text});
+    if (onMessage)
+        onMessage(messages.constLast());
 }
 
 bool ScriptedPrompts::dismissMessage(const QString&)
