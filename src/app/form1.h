@@ -34,6 +34,7 @@ public:
     QMenuBar* menuBar;
     QMenu* 文件;
     QAction* 载入歌曲;
+    QAction* 打开LRC歌词文件;
     QAction* closeItem;
     QMenu* 帮助;
     QAction* 使用说明;
@@ -60,7 +61,13 @@ public:
     QTimer* Timer2;
     CommonDialog* CommonDialog1;
     CommonDialog* CommonDialog2;
+    // The Open box of 打开LRC歌词文件.
+    CommonDialog* CommonDialog3;
     Skin* Skin1;
+
+    // Opens each file as the user would: a song (by its extension) as 载入歌曲 loads it, anything
+    // else as 打开LRC歌词文件 opens it, asking first when that would lose unsaved work.
+    void openPaths(const QStringList& paths);
 
     // The About dialog while it exists (it outlives this window if it is still open).
     Dialog* aboutDialog() const;
@@ -69,6 +76,7 @@ public:
     // slots: moc cannot spell the Chinese names, and the connections use function pointers.
     void Form_Load();
     void 载入歌曲_Click();
+    void 打开LRC歌词文件_Click();
     void close_Click();
     void 使用说明_Click();
     void about_Click();
@@ -101,6 +109,9 @@ private:
     QStringList gridTexts() const;
     bool holdsUnsavedWork() const;
     void showSheetInPlayer();
+    void loadSong(const QString& path);
+    bool maySheetBeReplaced();
+    void openLrcFile(const QString& path);
 
     // Runs a handler's body; an operation that fails stops it there and is reported.
     template <typename Body>
