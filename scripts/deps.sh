@@ -9,7 +9,7 @@ packages=(
   fonts-noto-cjk fonts-arphic-ukai qt6-translations-l10n
 )
 if [[ "${1:-}" == "--tests" ]]; then
-  packages+=(xvfb xauth xfonts-base libxtst-dev lame desktop-file-utils openbox)
+  packages+=(xvfb xauth xfonts-base libxtst-dev lame desktop-file-utils openbox shared-mime-info)
   # Sound servers the player test and the readout benchmark start privately, with their clients.
   packages+=(pulseaudio pulseaudio-utils pipewire pipewire-bin pipewire-pulse wireplumber dbus
              libpulse-dev libpipewire-0.3-dev)
