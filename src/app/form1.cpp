@@ -356,7 +356,8 @@ bool Form1::maySheetBeReplaced()
 void Form1::openLrcFile(const QString& path)
 {
     const OpenedLrc opened = readLrcFile(path);
-    Text2->setText(opened.sheet);
+    // The editor takes CR LF and lone CR as line breaks itself: no pass over a long text to rewrite them.
+    Text2->setPlainText(opened.sheet);
     CommonDialog2->setFileName(path);
     CommonDialog2->setFilterIndex(lrcEncodingFor(opened.encoding) == LrcEncoding::Utf8 ? kUtf8SaveType : 1);
 }
