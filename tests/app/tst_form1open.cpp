@@ -16,7 +16,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -54,7 +53,6 @@ class TestForm1Open : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-    void menuItemBetweenLoadAndExit();
     void opensAndSavesBack_data();
     void opensAndSavesBack();
     void refusesAndKeepsTheSheet_data();
@@ -88,15 +86,6 @@ void TestForm1Open::openThroughMenu(const QString& path)
 {
     m_prompts.fileAnswers << path;
     m_form->打开LRC歌词文件->trigger();
-}
-
-void TestForm1Open::menuItemBetweenLoadAndExit()
-{
-    QStringList items;
-    for (QAction* action : m_form->文件->actions())
-        items << action->text();
-    QCOMPARE(items, (QStringList{u"载入歌曲"_s, u"打开LRC歌词文件"_s, u"退出程序"_s}));
-    QCOMPARE(m_form->打开LRC歌词文件->objectName(), u"打开LRC歌词文件"_s);
 }
 
 // Each file is opened through the menu, then saved under another name in the type the Save box
