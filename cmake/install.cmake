@@ -24,6 +24,9 @@ add_custom_target(xiaoyun-lrc-icons ALL DEPENDS ${icon_files})
 
 install(TARGETS xiaoyun-lrc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/xiaoyun-lrc.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The LRC file's type, which the desktop entry names; dpkg's trigger updates the MIME database.
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/xiaoyun-lrc-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME xiaoyun-lrc.xml)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME xiaoyun-lrc)

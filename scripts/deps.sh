@@ -9,7 +9,7 @@ packages=(
   fonts-noto-cjk fonts-arphic-ukai qt6-translations-l10n
 )
 if [[ "${1:-}" == "--tests" ]]; then
-  packages+=(xvfb xauth xfonts-base libxtst-dev lame desktop-file-utils openbox)
+  packages+=(xvfb xauth xfonts-base libxtst-dev lame desktop-file-utils openbox shared-mime-info)
   # The format check of scripts/test.sh.
   packages+=(clang-format)
   # Sound servers the player test and the readout benchmark start privately, with their clients.

@@ -17,6 +17,16 @@ QString ScriptedPrompts::askSaveFile(QWidget*, const QString& filter)
     return nextAnswer(filter);
 }
 
+QString ScriptedPrompts::askSaveFileAs(QWidget*, const QString& filter, const QString& proposedPath, int& filterIndex)
+{
+    proposedPaths << proposedPath;
+    proposedTypes << filterIndex;
+    const QString answer = nextAnswer(filter);
+    if (!answer.isEmpty() && !typeAnswers.isEmpty())
+        filterIndex = typeAnswers.takeFirst();
+    return answer;
+}
+
 void ScriptedPrompts::showMessage(QWidget*, const QString& text, const QString& title)
 {
     messages.append({title, text});

@@ -20,6 +20,11 @@ public:
     // Answers for the next file dialogs, in order; an empty answer is a cancel.
     QStringList fileAnswers;
     QStringList askedFilters;
+    // What each Save box proposed: the file and the type (counted from 1).
+    QStringList proposedPaths;
+    QList<int> proposedTypes;
+    // Types the user picks in the next Save boxes, in order; with none left the proposed one stays.
+    QList<int> typeAnswers;
     QList<ShownMessage> messages;
     // Called as each message is shown, for a benchmark that times it.
     std::function<void(const ShownMessage&)> onMessage;
@@ -32,6 +37,8 @@ public:
 
     QString askOpenFile(QWidget* parent, const QString& filter) override;
     QString askSaveFile(QWidget* parent, const QString& filter) override;
+    QString askSaveFileAs(QWidget* parent, const QString& filter, const QString& proposedPath,
+                          int& filterIndex) override;
     void showMessage(QWidget* parent, const QString& text, const QString& title) override;
     bool dismissMessage(const QString& title) override;
     bool confirm(QWidget* parent, const QString& title, const QString& text, const QString& goAhead,

@@ -6,6 +6,8 @@
 #include "app/recovery.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -51,6 +53,19 @@ bool displayAvailable(int argc, char* argv[])
 
 } // namespace
 
+QStringList commandLineFiles(const QStringList& arguments)
+{
+    QCommandLineParser commandLine;
+    commandLine.setApplicationDescription(u"LRC晓韵星舟：给歌曲制作 LRC 歌词文件"_s);
+    commandLine.addHelpOption();
+    commandLine.addPositionalArgument(u"文件"_s, u"要打开的 LRC 歌词文件或要载入的歌曲"_s, u"[文件…]"_s);
+    commandLine.process(arguments);
+    QStringList files;
+    for (const QString& argument : commandLine.positionalArguments())
+        files << QFileInfo(argument).absoluteFilePath();
+    return files;
+}
+
 int runApplication(int argc, char* argv[])
 {
     if (!displayAvailable(argc, argv)) {
@@ -67,6 +82,8 @@ int runApplication(int argc, char* argv[])
     QTranslator qtChinese;
     loadQtChinese(qtChinese);
 
+    const QStringList files = commandLineFiles(QApplication::arguments());
+
     DialogPrompts prompts;
     Form1* mainWindow = nullptr;
     try {
@@ -80,6 +97,8 @@ int runApplication(int argc, char* argv[])
     Recovery recovery(*mainWindow, prompts);
     recovery.watchTheEnd();
     recovery.offerLeftover();
+    // Files named on the command line come after it, with their question over restored work.
+    mainWindow->openPaths(files);
     // The program ends when its last window closes, which may be the About dialog.
     return QApplication::exec();
 }

@@ -18,7 +18,7 @@ bool CommonDialog::showOpen()
 
 bool CommonDialog::showSave()
 {
-    return accept(m_prompts.askSaveFile(m_owner, m_filter));
+    return accept(m_prompts.askSaveFileAs(m_owner, m_filter, m_fileName, m_filterIndex));
 }
 
 bool CommonDialog::accept(const QString& chosen)

@@ -15,6 +15,11 @@ public:
 
     void setFilter(const QString& filter) { m_filter = filter; }
     QString fileName() const { return m_fileName; }
+    // The Save box proposes this file.
+    void setFileName(const QString& fileName) { m_fileName = fileName; }
+    // The filter's type chosen in the Save box, counted from 1: set before, read after.
+    int filterIndex() const { return m_filterIndex; }
+    void setFilterIndex(int index) { m_filterIndex = index; }
 
     // Both return false when the user cancels; the file name then stays as it was.
     bool showOpen();
@@ -27,4 +32,5 @@ private:
     QWidget* m_owner;
     QString m_filter;
     QString m_fileName;
+    int m_filterIndex = 1;
 };

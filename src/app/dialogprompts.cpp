@@ -5,6 +5,7 @@
 #include "app/messageboxcopy.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -13,16 +14,27 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString askFile(QWidget* parent, const QString& filter, QFileDialog::AcceptMode mode)
+QString askFile(QWidget* parent, const QString& filter, QFileDialog::AcceptMode mode, const QString& proposedPath = {},
+                int* filterIndex = nullptr)
 {
     QFileDialog dialog(parent, mode == QFileDialog::AcceptOpen ? u"打开"_s : u"另存为"_s);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setNameFilters(DialogPrompts::nameFilters(filter));
+    const QStringList types = DialogPrompts::nameFilters(filter);
+    dialog.setNameFilters(types);
+    if (filterIndex && *filterIndex >= 1 && *filterIndex <= types.size())
+        dialog.selectNameFilter(types[*filterIndex - 1]);
+    if (!proposedPath.isEmpty()) {
+        const QFileInfo proposed(proposedPath);
+        dialog.setDirectory(proposed.absolutePath());
+        dialog.selectFile(proposed.fileName());
+    }
     // No default suffix: the name is used exactly as the user chose or typed it. Qt's question
     // before replacing an existing file stays: one click too many beats a lost lyrics file.
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    if (filterIndex && types.contains(dialog.selectedNameFilter()))
+        *filterIndex = int(types.indexOf(dialog.selectedNameFilter())) + 1;
     return dialog.selectedFiles().constFirst();
 }
 
@@ -50,6 +62,12 @@ QString DialogPrompts::askOpenFile(QWidget* parent, const QString& filter)
 QString DialogPrompts::askSaveFile(QWidget* parent, const QString& filter)
 {
     return askFile(parent, filter, QFileDialog::AcceptSave);
+}
+
+QString DialogPrompts::askSaveFileAs(QWidget* parent, const QString& filter, const QString& proposedPath,
+                                     int& filterIndex)
+{
+    return askFile(parent, filter, QFileDialog::AcceptSave, proposedPath, &filterIndex);
 }
 
 void DialogPrompts::showMessage(QWidget* parent, const QString& text, const QString& title)

@@ -15,6 +15,8 @@ class DialogPrompts : public UserPrompts
 public:
     QString askOpenFile(QWidget* parent, const QString& filter) override;
     QString askSaveFile(QWidget* parent, const QString& filter) override;
+    QString askSaveFileAs(QWidget* parent, const QString& filter, const QString& proposedPath,
+                          int& filterIndex) override;
     void showMessage(QWidget* parent, const QString& text, const QString& title) override;
     bool dismissMessage(const QString& title) override;
     bool confirm(QWidget* parent, const QString& title, const QString& text, const QString& goAhead,

@@ -14,6 +14,7 @@
 #include "app/windowcentring.h"
 #include "app/windowicons.h"
 #include "lyrics/lrcfile.h"
+#include "lyrics/lrcreader.h"
 #include "lyrics/lyrictimeline.h"
 #include "lyrics/pagecommit.h"
 #include "lyrics/timetags.h"
@@ -23,6 +24,7 @@
 #include "playback/playermedia.h"
 #include "playback/playersettings.h"
 #include "playback/positionreadout.h"
+#include "playback/songfiles.h"
 #include "skin/skin.h"
 #include "skin/skinlabel.h"
 
@@ -50,7 +52,11 @@ const auto kPauseCaption = u"暂停"_s;
 const auto kReadoutTitle = u"当前时刻"_s;
 const auto kToggleAction = u"播放/暂停"_s;
 const auto kSongFilter = u"Mp3文件|*.mp3"_s;
-const auto kLrcFilter = u"LRC歌词文件|*.lrc"_s;
+// The Save box's types: code page 936 first, chosen for a new sheet, then UTF-8.
+const auto kLrcFilter = u"LRC歌词文件|*.lrc|LRC歌词文件（UTF-8）|*.lrc"_s;
+constexpr int kUtf8SaveType = 2;
+const auto kLrcOpenFilter = u"LRC歌词文件|*.lrc|所有文件|*"_s;
+const auto kOpenLrcAction = u"打开LRC歌词文件"_s;
 constexpr double kSeekStep = 1.0;
 constexpr int kVolumeStep = 5;
 constexpr int kTimerIntervalMs = 1;
@@ -134,6 +140,8 @@ void Form1::createMenus()
     文件->setAccessibleName(文件->title());
     载入歌曲 = 文件->addAction(u"载入歌曲"_s);
     载入歌曲->setObjectName(u"载入歌曲"_s);
+    打开LRC歌词文件 = 文件->addAction(u"打开LRC歌词文件"_s);
+    打开LRC歌词文件->setObjectName(u"打开LRC歌词文件"_s);
     closeItem = 文件->addAction(u"退出程序"_s);
     closeItem->setObjectName(u"close"_s);
 
@@ -220,6 +228,8 @@ void Form1::createControls()
     CommonDialog1->setObjectName(u"CommonDialog1"_s);
     CommonDialog2 = new CommonDialog(m_prompts, this);
     CommonDialog2->setObjectName(u"CommonDialog2"_s);
+    CommonDialog3 = new CommonDialog(m_prompts, this);
+    CommonDialog3->setObjectName(u"CommonDialog3"_s);
     Skin1 = new Skin(this);
     Skin1->setObjectName(u"Skin1"_s);
 }
@@ -256,6 +266,7 @@ void Form1::setTabOrder()
 void Form1::connectHandlers()
 {
     connect(载入歌曲, &QAction::triggered, this, &Form1::载入歌曲_Click);
+    connect(打开LRC歌词文件, &QAction::triggered, this, &Form1::打开LRC歌词文件_Click);
     connect(closeItem, &QAction::triggered, this, &Form1::close_Click);
     connect(使用说明, &QAction::triggered, this, &Form1::使用说明_Click);
     connect(about, &QAction::triggered, this, &Form1::about_Click);
@@ -305,11 +316,11 @@ void Form1::载入歌曲_Click()
         CommonDialog1->setFilter(kSongFilter);
         if (!CommonDialog1->showOpen())
             return;
-        openSong(CommonDialog1->fileName());
+        loadSong(CommonDialog1->fileName());
     });
 }
 
-void Form1::openSong(const QString& path)
+void Form1::loadSong(const QString& path)
 {
     // Each step is tried even when the one before failed: a song that will not open still
     // gets its address recorded, and a title that cannot be read leaves the label as it was.
@@ -321,6 +332,51 @@ void Form1::openSong(const QString& path)
     tryStep([&] { mp3->setURL(path); });
     tryStep([&] { mp3->controls().stop(); });
     tryStep([&] { SkinLabel2->setText(mp3->currentMedia().getItemInfo(u"Title"_s)); });
+}
+
+void Form1::打开LRC歌词文件_Click()
+{
+    handle(kOpenLrcAction, [this] {
+        if (!maySheetBeReplaced())
+            return;
+        CommonDialog3->setFilter(kLrcOpenFilter);
+        if (!CommonDialog3->showOpen())
+            return;
+        openLrcFile(CommonDialog3->fileName());
+    });
+}
+
+void Form1::openPaths(const QStringList& paths)
+{
+    for (const QString& path : paths) {
+        if (isSongFileName(path)) {
+            loadSong(path);
+            continue;
+        }
+        handle(kOpenLrcAction, [&] {
+            if (maySheetBeReplaced())
+                openLrcFile(path);
+        });
+    }
+}
+
+// The close question's rule: only work that no export has saved is worth a question.
+bool Form1::maySheetBeReplaced()
+{
+    return !holdsUnsavedWork()
+        || m_prompts.confirm(this, u"LRC晓韵星舟"_s, u"歌词还没有生成LRC文件，打开别的文件后将会丢失。确定要打开吗？"_s,
+                             u"打开"_s, u"取消"_s);
+}
+
+// The sheet is replaced in one go, which also starts its undo history and counts it as saved;
+// the grid is left as it is. The export then proposes this file, in the type it was read in.
+void Form1::openLrcFile(const QString& path)
+{
+    const OpenedLrc opened = readLrcFile(path);
+    // The editor takes CR LF and lone CR as line breaks itself: no pass over a long text to rewrite them.
+    Text2->setPlainText(opened.sheet);
+    CommonDialog2->setFileName(path);
+    CommonDialog2->setFilterIndex(lrcEncodingFor(opened.encoding) == LrcEncoding::Utf8 ? kUtf8SaveType : 1);
 }
 
 void Form1::close_Click()
@@ -437,7 +493,9 @@ void Form1::Command7_Click()
         CommonDialog2->setFilter(kLrcFilter);
         if (!CommonDialog2->showSave())
             return;
-        writeLrcFile(CommonDialog2->fileName(), lrcFileBytes(content));
+        const auto encoding
+            = CommonDialog2->filterIndex() == kUtf8SaveType ? LrcEncoding::Utf8 : LrcEncoding::CodePage936;
+        writeLrcFile(CommonDialog2->fileName(), lrcFileBytes(content, encoding));
         Text2->document()->setModified(false);
         m_prompts.showMessage(this, u"LRC歌词文件制作成功！"_s, u"成功提示"_s);
     });

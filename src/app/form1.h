@@ -34,6 +34,7 @@ public:
     QMenuBar* menuBar;
     QMenu* 文件;
     QAction* 载入歌曲;
+    QAction* 打开LRC歌词文件;
     QAction* closeItem;
     QMenu* 工具;
     QAction* 调整时间;
@@ -62,7 +63,13 @@ public:
     QTimer* Timer2;
     CommonDialog* CommonDialog1;
     CommonDialog* CommonDialog2;
+    // The Open box of 打开LRC歌词文件.
+    CommonDialog* CommonDialog3;
     Skin* Skin1;
+
+    // Opens each file as the user would: a song (by its extension) as 载入歌曲 loads it, anything
+    // else as 打开LRC歌词文件 opens it, asking first when that would lose unsaved work.
+    void openPaths(const QStringList& paths);
 
     // The About dialog while it exists (it outlives this window if it is still open).
     Dialog* aboutDialog() const;
@@ -71,12 +78,13 @@ public:
     QStringList gridTexts() const;
     bool holdsUnsavedWork() const;
     // Loads a song as 载入歌曲 does after its Open box, stopped.
-    void openSong(const QString& path);
+    void loadSong(const QString& path);
 
     // The handlers, one per user action or timer tick. Plain member functions rather than
     // slots: moc cannot spell the Chinese names, and the connections use function pointers.
     void Form_Load();
     void 载入歌曲_Click();
+    void 打开LRC歌词文件_Click();
     void close_Click();
     void 使用说明_Click();
     void about_Click();
@@ -109,6 +117,8 @@ private:
     void toggleFromHotkey();
     void openWebPage();
     void showSheetInPlayer();
+    bool maySheetBeReplaced();
+    void openLrcFile(const QString& path);
 
     // Runs a handler's body; an operation that fails stops it there and is reported.
     template <typename Body>

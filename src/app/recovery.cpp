@@ -144,7 +144,7 @@ void Recovery::restore(const RecoveryData& data)
     for (int element = 1; element <= kGridBoxes; ++element)
         m_form->Text1[element]->setText(data.grid.value(element - 1));
     if (!data.song.isEmpty() && QFileInfo::exists(data.song))
-        m_form->openSong(data.song);
+        m_form->loadSong(data.song);
 }
 
 void Recovery::watchChanges()

@@ -15,6 +15,17 @@ public:
     virtual QString askOpenFile(QWidget* parent, const QString& filter) = 0;
     virtual QString askSaveFile(QWidget* parent, const QString& filter) = 0;
 
+    // The Save box with a file proposed (its folder and name; "" proposes none) and the type at
+    // filterIndex (counted from 1, in the filter's order) chosen in advance. Once the user chose a
+    // file, filterIndex holds the type the box was left at. Without an answer of its own, the
+    // plain box above, which proposes nothing and leaves the type alone.
+    virtual QString askSaveFileAs(QWidget* parent, const QString& filter, const QString& proposedPath, int& filterIndex)
+    {
+        Q_UNUSED(proposedPath);
+        Q_UNUSED(filterIndex);
+        return askSaveFile(parent, filter);
+    }
+
     // A modal box with one OK button and no icon; returns when the user closes it.
     virtual void showMessage(QWidget* parent, const QString& text, const QString& title) = 0;
 

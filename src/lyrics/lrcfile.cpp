@@ -38,9 +38,10 @@ QString withCrLfLineBreaks(const QString& text)
 
 } // namespace
 
-QByteArray lrcFileBytes(const QString& sheet)
+QByteArray lrcFileBytes(const QString& sheet, LrcEncoding encoding)
 {
-    return encodeCodePage936(withCrLfLineBreaks(sheet) + u"\r\n"_s);
+    const QString text = withCrLfLineBreaks(sheet) + u"\r\n"_s;
+    return encoding == LrcEncoding::Utf8 ? text.toUtf8() : encodeCodePage936(text);
 }
 
 void writeLrcFile(const QString& path, const QByteArray& bytes)

@@ -104,7 +104,7 @@ void TestForm1Export::exportWritesTheCleanedSheet()
     m_form->Text2->setText(sheet);
     QCOMPARE(exportTo(m_dir.filePath(u"out.lrc"_s)), file);
     QCOMPARE(m_form->Text2->text(), cleanedSheet);
-    QCOMPARE(m_prompts.askedFilters, QStringList{u"LRC歌词文件|*.lrc"_s});
+    QCOMPARE(m_prompts.askedFilters, QStringList{u"LRC歌词文件|*.lrc|LRC歌词文件（UTF-8）|*.lrc"_s});
     QCOMPARE(m_prompts.messages.size(), 1);
     QCOMPARE(m_prompts.messages[0].title, u"成功提示"_s);
     QCOMPARE(m_prompts.messages[0].text, u"LRC歌词文件制作成功！"_s);
@@ -240,7 +240,9 @@ void TestForm1Export::realSaveBoxAndSuccessMessage()
     user.start();
     QTimer::singleShot(0, &form, [&form] { form.Command7->click(); });
     QTRY_VERIFY_WITH_TIMEOUT(!user.isActive(), 10000);
-    QCOMPARE(seen, (QStringList{u"LRC歌词文件 (*.lrc)"_s, u"成功提示|LRC歌词文件制作成功！|1"_s}));
+    QCOMPARE(
+        seen,
+        (QStringList{u"LRC歌词文件 (*.lrc);LRC歌词文件（UTF-8） (*.lrc)"_s, u"成功提示|LRC歌词文件制作成功！|1"_s}));
     QCOMPARE(fileBytes(path), QByteArray("[00:03.00]\xd5\xe6\xb5\xc4\xb6\xd4\xbb\xb0\xbf\xf2\r\n\r\n"));
 }
 

@@ -204,10 +204,12 @@ void TestForm1Layout::menus()
     QCOMPARE(m_form->工具->actions().first()->text(), u"调整时间…"_s);
 
     const QList<QAction*> file = m_form->文件->actions();
-    QCOMPARE(file.size(), 2);
+    QCOMPARE(file.size(), 3);
     QCOMPARE(file[0]->text(), u"载入歌曲"_s);
-    QCOMPARE(file[1]->text(), u"退出程序"_s);
-    QCOMPARE(file[1]->objectName(), u"close"_s);
+    QCOMPARE(file[1]->text(), u"打开LRC歌词文件"_s);
+    QCOMPARE(file[1]->objectName(), u"打开LRC歌词文件"_s);
+    QCOMPARE(file[2]->text(), u"退出程序"_s);
+    QCOMPARE(file[2]->objectName(), u"close"_s);
 
     const QList<QAction*> help = m_form->帮助->actions();
     QCOMPARE(help.size(), 3);

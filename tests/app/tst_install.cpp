@@ -18,6 +18,7 @@ namespace {
 
 const QString kBuildDir = QStringLiteral(LRC_BUILD_DIR);
 const QString kDesktopFile = u"usr/share/applications/xiaoyun-lrc.desktop"_s;
+const QString kMimePackage = u"usr/share/mime/packages/xiaoyun-lrc.xml"_s;
 
 struct Run
 {
@@ -48,6 +49,7 @@ private Q_SLOTS:
     void installedFiles_data();
     void installedFiles();
     void desktopEntry();
+    void lrcFileType();
     void packageControl_data();
     void packageControl();
     void playerLibraryOpenedAtRunTime();
@@ -90,6 +92,7 @@ void TestInstall::installedFiles_data()
     QTest::addColumn<int>("iconSize"); // 0: not an icon
     QTest::newRow("program") << u"usr/bin/xiaoyun-lrc"_s << 0;
     QTest::newRow("menu entry") << kDesktopFile << 0;
+    QTest::newRow("LRC file type") << kMimePackage << 0;
     QTest::newRow("icon 32") << u"usr/share/icons/hicolor/32x32/apps/xiaoyun-lrc.png"_s << 32;
     QTest::newRow("icon 64") << u"usr/share/icons/hicolor/64x64/apps/xiaoyun-lrc.png"_s << 64;
     QTest::newRow("icon 128") << u"usr/share/icons/hicolor/128x128/apps/xiaoyun-lrc.png"_s << 128;
@@ -104,7 +107,7 @@ void TestInstall::installedFiles()
     QCOMPARE(file.isExecutable(), path.startsWith(u"usr/bin/"_s));
     // What apt puts on the disk is what cmake --install puts there, and nothing else.
     QVERIFY2(m_packaged.contains(u"./"_s + path), qPrintable(m_packaged.join(u' ')));
-    QCOMPARE(m_packaged.size(), 5);
+    QCOMPARE(m_packaged.size(), 6);
     if (iconSize == 0)
         return;
     // The window's 32 × 32 bitmap, every pixel a square of equal pixels: nothing blurred.
@@ -124,9 +127,31 @@ void TestInstall::desktopEntry()
     QFile file(m_root.filePath(kDesktopFile));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
-    for (const QString& line : {u"Name=LRC晓韵星舟"_s, u"Name[zh_CN]=LRC晓韵星舟"_s, u"Exec=xiaoyun-lrc"_s,
-                                u"Icon=xiaoyun-lrc"_s, u"Categories=AudioVideo;Audio;AudioVideoEditing;"_s})
+    // %F: a file manager's "open with" hands the program the chosen LRC files and songs.
+    for (const QString& line : {u"Name=LRC晓韵星舟"_s, u"Name[zh_CN]=LRC晓韵星舟"_s, u"Exec=xiaoyun-lrc %F"_s,
+                                u"Icon=xiaoyun-lrc"_s, u"Categories=AudioVideo;Audio;AudioVideoEditing;"_s,
+                                u"MimeType=application/x-lrc;audio/mpeg;audio/flac;audio/mp4;audio/aac;audio/ogg;"
+                                u"audio/x-vorbis+ogg;audio/x-opus+ogg;audio/x-wav;audio/x-ape;audio/x-ms-wma;"_s})
         QVERIFY2(lines.contains(line), qPrintable(line));
+}
+
+// The database built from the installed type knows a .lrc file as an LRC file, a kind of text.
+void TestInstall::lrcFileType()
+{
+    const QString updater = QStandardPaths::findExecutable(u"update-mime-database"_s);
+    QVERIFY2(!updater.isEmpty(), "update-mime-database is missing: bash scripts/deps.sh --tests installs it");
+    QTemporaryDir mimeDir;
+    QVERIFY(QDir().mkpath(mimeDir.filePath(u"packages"_s)));
+    QVERIFY(QFile::copy(m_root.filePath(kMimePackage), mimeDir.filePath(u"packages/xiaoyun-lrc.xml"_s)));
+    const Run update = run(updater, {mimeDir.path()});
+    QVERIFY2(update.exitCode == 0, qPrintable(update.output));
+    QFile globs(mimeDir.filePath(u"globs2"_s));
+    QVERIFY(globs.open(QIODevice::ReadOnly));
+    QVERIFY2(QString::fromUtf8(globs.readAll()).split(u'\n').contains(u"50:application/x-lrc:*.lrc"_s),
+             qPrintable(globs.fileName()));
+    QFile subclasses(mimeDir.filePath(u"subclasses"_s));
+    QVERIFY(subclasses.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(subclasses.readAll()).trimmed(), u"application/x-lrc text/plain"_s);
 }
 
 void TestInstall::packageControl_data()
