@@ -3,6 +3,7 @@
 
 #include "app/dialogprompts.h"
 #include "app/form1.h"
+#include "app/singleinstance.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -52,6 +54,13 @@ bool displayAvailable(int argc, char* argv[])
 
 int runApplication(int argc, char* argv[])
 {
+    // The toggle command needs no window: the running program does the work.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--toggle") == 0) {
+            QCoreApplication app(argc, argv);
+            return SingleInstance::sendToggle();
+        }
+    }
     if (!displayAvailable(argc, argv)) {
         std::fputs("LRC晓韵星舟需要图形桌面才能运行：没有找到 X11 或 Wayland 显示。"
                    " / xiaoyun-lrc needs a graphical desktop: no X11 or Wayland display was found.\n",
@@ -66,6 +75,12 @@ int runApplication(int argc, char* argv[])
     QTranslator qtChinese;
     loadQtChinese(qtChinese);
 
+    // A program already running in this session gets the files (or just comes to the front).
+    SingleInstance instance;
+    if (const std::optional<int> status
+        = instance.claimOrHandOver(SingleInstance::pathsFromArguments(QCoreApplication::arguments())))
+        return *status;
+
     DialogPrompts prompts;
     Form1* mainWindow = nullptr;
     try {
@@ -74,6 +89,7 @@ int runApplication(int argc, char* argv[])
         prompts.showError(nullptr, u"启动"_s, QString::fromUtf8(error.what()));
         return 1;
     }
+    instance.serve(mainWindow);
     mainWindow->show();
     // The program ends when its last window closes, which may be the About dialog.
     return QApplication::exec();

@@ -288,18 +288,30 @@ void Form1::载入歌曲_Click()
         CommonDialog1->setFilter(kSongFilter);
         if (!CommonDialog1->showOpen())
             return;
-        const QString path = CommonDialog1->fileName();
-        // Each step is tried even when the one before failed: a song that will not open still
-        // gets its address recorded, and a title that cannot be read leaves the label as it was.
-        const auto tryStep = [](auto&& step) {
-            try {
-                step();
-            } catch (const std::exception&) {}
-        };
-        tryStep([&] { mp3->setURL(path); });
-        tryStep([&] { mp3->controls().stop(); });
-        tryStep([&] { SkinLabel2->setText(mp3->currentMedia().getItemInfo(u"Title"_s)); });
+        loadSong(CommonDialog1->fileName());
     });
+}
+
+void Form1::loadSong(const QString& path)
+{
+    // Each step is tried even when the one before failed: a song that will not open still
+    // gets its address recorded, and a title that cannot be read leaves the label as it was.
+    const auto tryStep = [](auto&& step) {
+        try {
+            step();
+        } catch (const std::exception&) {}
+    };
+    tryStep([&] { mp3->setURL(path); });
+    tryStep([&] { mp3->controls().stop(); });
+    tryStep([&] { SkinLabel2->setText(mp3->currentMedia().getItemInfo(u"Title"_s)); });
+}
+
+void Form1::openPaths(const QStringList& paths)
+{
+    for (const QString& path : paths) {
+        if (path.endsWith(u".mp3"_s, Qt::CaseInsensitive))
+            loadSong(path);
+    }
 }
 
 void Form1::close_Click()
@@ -444,6 +456,11 @@ void Form1::mp3_StartFailed(const QString& reason)
 bool Form1::IsKeyDown()
 {
     return m_hotkey->takePress();
+}
+
+void Form1::pressHotkey()
+{
+    m_hotkey->pressArrived();
 }
 
 // A press first closes the toggle's own box, readout or error, so that boxes never pile up. The

@@ -64,6 +64,11 @@ public:
 
     // The About dialog while it exists (it outlives this window if it is still open).
     Dialog* aboutDialog() const;
+    // A press of F9 that came another way than the keyboard (the toggle command): it runs the
+    // toggle as a key press does, readout and all.
+    void pressHotkey();
+    // Files handed over by a second start: songs are loaded as 载入歌曲 loads them.
+    void openPaths(const QStringList& paths);
 
     // The handlers, one per user action or timer tick. Plain member functions rather than
     // slots: moc cannot spell the Chinese names, and the connections use function pointers.
@@ -101,6 +106,7 @@ private:
     QStringList gridTexts() const;
     bool holdsUnsavedWork() const;
     void showSheetInPlayer();
+    void loadSong(const QString& path);
 
     // Runs a handler's body; an operation that fails stops it there and is reported.
     template <typename Body>
