@@ -13,6 +13,10 @@ if [[ "${1:-}" == "--tests" ]]; then
   # Sound servers the player test and the readout benchmark start privately, with their clients.
   packages+=(pulseaudio pulseaudio-utils pipewire pipewire-bin pipewire-pulse wireplumber dbus
              libpulse-dev libpipewire-0.3-dev)
+  # A private KDE Wayland desktop for the global shortcut's test: KWin, the desktop portal with its
+  # KDE backend (a Qt 5 program), Qt's Wayland plugins, and the fake input protocol's XML and tools.
+  packages+=(kwin-wayland xwayland xdg-desktop-portal xdg-desktop-portal-kde qtwayland5 qt6-wayland
+             plasma-wayland-protocols libwayland-dev libwayland-bin)
 fi
 
 missing=()

@@ -194,8 +194,9 @@ void GlobalKeyPortal::onResponse(uint response, const QVariantMap& results)
             fail(u"the portal named no session"_s);
             return;
         }
-        bus().connect(kPortalService, kPortalPath, kShortcutsInterface, u"Activated"_s, this,
-                      SLOT(onActivated(QDBusMessage)));
+        for (const QString& signal : {u"Activated"_s, u"Deactivated"_s})
+            bus().connect(kPortalService, kPortalPath, kShortcutsInterface, signal, this,
+                          SLOT(onActivated(QDBusMessage)));
         bus().connect(kPortalService, m_session.path(), kSessionInterface, u"Closed"_s, this, SLOT(onSessionClosed()));
         bindShortcuts();
     } else if (m_step == Step::Binding) {
@@ -209,9 +210,20 @@ void GlobalKeyPortal::onResponse(uint response, const QVariantMap& results)
 void GlobalKeyPortal::onActivated(const QDBusMessage& message)
 {
     const QList<QVariant> arguments = message.arguments();
-    if (m_step != Step::Bound || arguments.size() < 2)
+    if (m_step != Step::Bound || arguments.size() < 2 || arguments.at(0).value<QDBusObjectPath>() != m_session
+        || arguments.at(1).toString() != kShortcutId)
         return;
-    if (arguments.at(0).value<QDBusObjectPath>() == m_session && arguments.at(1).toString() == kShortcutId)
+    if (message.member() == u"Deactivated"_s) {
+        m_down = false;
+        return;
+    }
+    // KWin activates the shortcut again for each repeat of a held key, and Deactivated comes once, at
+    // the release: a held key is one press. A portal that never says Deactivated still gets a press
+    // counted after a pause longer than any key repeat's.
+    const bool repeat = m_down && m_sinceActivated.isValid() && m_sinceActivated.elapsed() < kRepeatGapMs;
+    m_down = true;
+    m_sinceActivated.start();
+    if (!repeat)
         Q_EMIT activated();
 }
 

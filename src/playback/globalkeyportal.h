@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDBusObjectPath>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -35,7 +36,7 @@ Q_SIGNALS:
     void bound();
     // No portal, none with global shortcuts, or the user refused it; why in words for diagnostics.
     void unavailable(const QString& why);
-    // One press of the shortcut, wherever the focus is.
+    // One press of the shortcut, wherever the focus is; a held key is one press.
     void activated();
 
 private Q_SLOTS:
@@ -56,4 +57,8 @@ private:
     QString m_requestPath; // the portal request whose Response is awaited
     QDBusObjectPath m_session;
     int m_requests = 0;
+    bool m_down = false; // activated and not yet deactivated
+    QElapsedTimer m_sinceActivated;
+    // Longer than the delay before a held key repeats (600 ms by default on KDE and GNOME).
+    static constexpr qint64 kRepeatGapMs = 1000;
 };
