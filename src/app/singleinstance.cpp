@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -86,6 +87,9 @@ std::optional<int> SingleInstance::claimOrHandOver(const QStringList& paths)
 void SingleInstance::serve(Form1* form)
 {
     m_form = form;
+    // Files handed over while this program was still starting.
+    if (!m_waitingPaths.isEmpty())
+        Open(std::exchange(m_waitingPaths, {}));
 }
 
 int SingleInstance::sendToggle()
@@ -136,8 +140,10 @@ void SingleInstance::Activate()
 
 void SingleInstance::Open(const QStringList& paths)
 {
-    if (!m_form)
+    if (!m_form) {
+        m_waitingPaths += paths;
         return;
+    }
     Activate();
     // Queued: opening may ask a question, and the start that sent the files should not wait for it.
     QMetaObject::invokeMethod(

@@ -26,7 +26,7 @@ public:
     // session bus); else the exit status of this start. A holder that died is not waited for:
     // the bus frees its name with its connection.
     std::optional<int> claimOrHandOver(const QStringList& paths);
-    // Runs the calls of later starts on this window.
+    // Runs the calls of later starts on this window, and the files handed over before it existed.
     void serve(Form1* form);
 
     // The toggle command: one press of F9 in the running program. Needs a QCoreApplication;
@@ -43,4 +43,5 @@ public Q_SLOTS:
 private:
     bool m_owner = false;
     QPointer<Form1> m_form;
+    QStringList m_waitingPaths; // handed over before there was a window to take them
 };

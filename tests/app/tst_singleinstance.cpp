@@ -61,6 +61,7 @@ private Q_SLOTS:
     void toggleCommand();
     void secondStartHandsOver_data();
     void secondStartHandsOver();
+    void filesHandedOverWhileStartingWaitForTheWindow();
     void killedProgramDoesNotBlockTheNextStart();
 
 private:
@@ -181,6 +182,22 @@ void TestSingleInstance::secondStartHandsOver()
         QTRY_VERIFY(m_form->Command1->isEnabled());
     // Still the only program: the name stays with this one.
     QCOMPARE(bus()->servicePid(SingleInstance::kServiceName).value(), uint(QCoreApplication::applicationPid()));
+}
+
+// The name is taken before the main window is made, which may take a while (a question at start-up):
+// a song handed over meanwhile is loaded once the window is there.
+void TestSingleInstance::filesHandedOverWhileStartingWaitForTheWindow()
+{
+    const QString song = m_fixtures.tone(u"early.mp3"_s, 2);
+    QVERIFY2(!song.isEmpty(), qPrintable(m_fixtures.error()));
+    m_instance = std::make_unique<SingleInstance>();
+    QCOMPARE(m_instance->claimOrHandOver({}), std::nullopt);
+    QCOMPARE(runProgram({song}), 0);
+    m_form = std::make_unique<Form1>(m_prompts);
+    m_form->setAttribute(Qt::WA_DeleteOnClose, false);
+    m_form->mp3->setAudioDriver(u"null"_s);
+    m_instance->serve(m_form.get());
+    QTRY_COMPARE(m_form->mp3->URL(), song);
 }
 
 // The bus frees the name with the connection of a program that died: no lock file is left to go stale.
