@@ -17,6 +17,10 @@ if [[ "${1:-}" == "--tests" ]]; then
              libpulse-dev libpipewire-0.3-dev)
   # mkfs.ext4 and mount, for the full and read-only disks of the save tests.
   packages+=(e2fsprogs mount)
+  # A private KDE Wayland desktop for the global shortcut's test: KWin, the desktop portal with its
+  # KDE backend (a Qt 5 program), Qt's Wayland plugins, and the fake input protocol's XML and tools.
+  packages+=(kwin-wayland xwayland xdg-desktop-portal xdg-desktop-portal-kde qtwayland5 qt6-wayland
+             plasma-wayland-protocols libwayland-dev libwayland-bin)
 fi
 
 missing=()

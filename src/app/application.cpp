@@ -4,6 +4,7 @@
 #include "app/dialogprompts.h"
 #include "app/form1.h"
 #include "app/recovery.h"
+#include "app/singleinstance.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -58,6 +60,8 @@ QStringList commandLineFiles(const QStringList& arguments)
     QCommandLineParser commandLine;
     commandLine.setApplicationDescription(u"LRC晓韵星舟：给歌曲制作 LRC 歌词文件"_s);
     commandLine.addHelpOption();
+    // Handled before the application starts (see runApplication); listed here for --help.
+    commandLine.addOption({u"toggle"_s, u"让正在运行的程序播放或暂停，如同按下 F9"_s});
     commandLine.addPositionalArgument(u"文件"_s, u"要打开的 LRC 歌词文件或要载入的歌曲"_s, u"[文件…]"_s);
     commandLine.process(arguments);
     QStringList files;
@@ -68,6 +72,13 @@ QStringList commandLineFiles(const QStringList& arguments)
 
 int runApplication(int argc, char* argv[])
 {
+    // The toggle command needs no window: the running program does the work.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--toggle") == 0) {
+            QCoreApplication app(argc, argv);
+            return SingleInstance::sendToggle();
+        }
+    }
     if (!displayAvailable(argc, argv)) {
         std::fputs("LRC晓韵星舟需要图形桌面才能运行：没有找到 X11 或 Wayland 显示。"
                    " / xiaoyun-lrc needs a graphical desktop: no X11 or Wayland display was found.\n",
@@ -83,6 +94,10 @@ int runApplication(int argc, char* argv[])
     loadQtChinese(qtChinese);
 
     const QStringList files = commandLineFiles(QApplication::arguments());
+    // A program already running in this session gets the files (or just comes to the front).
+    SingleInstance instance;
+    if (const std::optional<int> status = instance.claimOrHandOver(files))
+        return *status;
 
     DialogPrompts prompts;
     Form1* mainWindow = nullptr;
@@ -92,6 +107,7 @@ int runApplication(int argc, char* argv[])
         prompts.showError(nullptr, u"启动"_s, QString::fromUtf8(error.what()));
         return 1;
     }
+    instance.serve(mainWindow);
     mainWindow->show();
     // Offers the work an ended program left, then keeps this one's outside the window.
     Recovery recovery(*mainWindow, prompts);

@@ -554,6 +554,11 @@ bool Form1::IsKeyDown()
     return m_hotkey->takePress();
 }
 
+void Form1::pressHotkey()
+{
+    m_hotkey->pressArrived();
+}
+
 // A press first closes the toggle's own box, readout or error, so that boxes never pile up. The
 // toggle then runs inside the closed box's wait, which returns once the toggle is done.
 void Form1::toggleFromHotkey()

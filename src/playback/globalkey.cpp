@@ -2,11 +2,15 @@
 #include "playback/globalkey.h"
 
 #include "playback/globalkeyfocus.h"
+#include "playback/globalkeyportal.h"
 #ifdef LRC_HAVE_XINPUT2
 #include "playback/globalkeyx11.h"
 #endif
 
 #include <QGuiApplication>
+#include <QKeySequence>
+
+#include <utility>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -52,20 +56,58 @@ GlobalKey::GlobalKey(Qt::Key key, Source wanted, QObject* parent)
     }
 #if defined(Q_OS_WIN)
     m_mechanism = u"GetAsyncKeyState"_s;
-#elif defined(LRC_HAVE_XINPUT2)
-    m_x11 = GlobalKeyX11::open(key, wanted == Source::Best, this);
+#else
+    // On Wayland the X sources see the key only while an X window has the focus; they serve
+    // until the desktop's shortcut is bound, and again if the desktop ends it.
+    if (wanted == Source::Best && GlobalKeyPortal::sessionIsWayland()) {
+        m_portal = new GlobalKeyPortal(QKeySequence(key).toString(QKeySequence::PortableText), this);
+        connect(m_portal, &GlobalKeyPortal::bound, this, &GlobalKey::usePortal);
+        connect(m_portal, &GlobalKeyPortal::unavailable, this, &GlobalKey::leavePortal);
+        connect(m_portal, &GlobalKeyPortal::activated, this, &GlobalKey::pressArrived);
+    }
+    openXSources(wanted == Source::Best);
+#endif
+}
+
+void GlobalKey::openXSources(bool rawEventsWanted)
+{
+    m_mechanism.clear();
+#ifdef LRC_HAVE_XINPUT2
+    m_x11 = GlobalKeyX11::open(m_key, rawEventsWanted, this);
     if (!m_x11) {
         useKeyEvents(u"no X display"_s);
         return;
     }
     m_mechanism = m_x11->mechanism();
     if (keyEventsBypassX()) {
-        m_focus = new GlobalKeyFocus(key, this);
+        m_focus = new GlobalKeyFocus(m_key, this);
         m_mechanism += u"; and application key events while this program has the focus"_s;
     }
 #else
+    Q_UNUSED(rawEventsWanted);
     useKeyEvents(u"built without X11"_s);
 #endif
+}
+
+// Every press now comes from the desktop, wherever the focus is; the X sources would count
+// again those that reach an X window, and the application's own events those that reach this one.
+void GlobalKey::usePortal()
+{
+#ifdef LRC_HAVE_XINPUT2
+    delete std::exchange(m_x11, nullptr);
+#endif
+    delete std::exchange(m_focus, nullptr);
+    m_mechanism = u"the desktop's global shortcut (xdg-desktop-portal GlobalShortcuts)"_s;
+}
+
+void GlobalKey::leavePortal(const QString& why)
+{
+    m_portal->deleteLater();
+    m_portal = nullptr;
+    const bool wasBound = !m_x11 && !m_focus;
+    if (wasBound)
+        openXSources(true);
+    m_mechanism += u"; no global shortcut of the desktop: %1"_s.arg(why);
 }
 
 GlobalKey::~GlobalKey() = default;
@@ -91,7 +133,7 @@ int GlobalKey::collectPresses()
     // A source that tells no time with a press can only be judged by the gap since it was last
     // asked: after a gap longer than kStaleAfter the program was frozen, and its press may be as old.
     const bool afterFreeze = m_sinceCollect.restart() > kStaleAfter.count();
-    int untimed = m_focus ? m_focus->takePresses() : 0;
+    int untimed = std::exchange(m_arrived, 0) + (m_focus ? m_focus->takePresses() : 0);
     int timed = 0;
 #ifdef LRC_HAVE_XINPUT2
     if (m_x11)
@@ -102,6 +144,14 @@ int GlobalKey::collectPresses()
         untimed += asyncKeyStatePresses();
 #endif
     return (afterFreeze ? 0 : untimed) + timed;
+}
+
+// The portal's signal and the toggle command carry no usable time: a press that arrives while the
+// poll has not run for longer than kStaleAfter waited through a freeze, and is left out at once.
+void GlobalKey::pressArrived()
+{
+    if (m_sinceCollect.elapsed() <= kStaleAfter.count())
+        ++m_arrived;
 }
 
 #ifdef Q_OS_WIN

@@ -8,6 +8,7 @@
 #include <chrono>
 
 class GlobalKeyFocus;
+class GlobalKeyPortal;
 class GlobalKeyX11;
 
 class GlobalKey : public QObject
@@ -18,7 +19,8 @@ public:
     // Ways to see the key's presses, best first. The program takes the best that
     // works; a lesser one can be asked for to measure or test it.
     enum class Source {
-        Best, // GetAsyncKeyState on Windows, XInput2 raw key events on X
+        Best, // GetAsyncKeyState on Windows, the desktop portal's global shortcut on Wayland
+              // once it is bound, XInput2 raw key events on X
         KeymapQuery, // ask the X server on every read (XQueryKeymap)
         ApplicationEvents, // only the key events of this program, while it has the focus
     };
@@ -36,11 +38,17 @@ public:
     // many came between two calls; a key held down is one press, whatever its repeats do.
     // Cheap when nothing was pressed, for a timer that fires every millisecond.
     bool takePress();
+    // A press that came some other way, now (the toggle command): counted with the others, and
+    // left out as they are when the program was frozen.
+    void pressArrived();
     // Which way the presses are seen, in words for the README and diagnostics.
     QString mechanism() const;
 
 private:
     void useKeyEvents(const QString& why);
+    void openXSources(bool rawEventsWanted);
+    void usePortal();
+    void leavePortal(const QString& why);
     int collectPresses();
 #ifdef Q_OS_WIN
     int asyncKeyStatePresses();
@@ -50,6 +58,8 @@ private:
     Qt::Key m_key;
     GlobalKeyX11* m_x11 = nullptr;
     GlobalKeyFocus* m_focus = nullptr;
+    GlobalKeyPortal* m_portal = nullptr;
+    int m_arrived = 0; // presses of pressArrived not yet collected
     QString m_mechanism;
     int m_pending = 0; // presses collected and not yet taken
     QElapsedTimer m_sinceCollect; // since the sources were last asked

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
@@ -29,6 +30,8 @@ private Q_SLOTS:
     void countsPresses();
     void focusElsewhere_data();
     void focusElsewhere();
+    void pressesArrivingOtherwise_data();
+    void pressesArrivingOtherwise();
 
 private:
     std::unique_ptr<XTestKeyboard> m_keyboard;
@@ -181,6 +184,39 @@ void TestGlobalKey::focusElsewhere()
         QTimer::singleShot(50, this, [this] { m_keyboard->release(XK_F9); });
         QCOMPARE(pressesWithin(hotkey, 150), 1);
     }
+}
+
+// Presses of the portal's signal and the toggle command join the count; the program frozen (the test
+// sleeps) drops a press that arrived before or during the freeze, as it drops a key's.
+void TestGlobalKey::pressesArrivingOtherwise_data()
+{
+    QTest::addColumn<int>("arrivals");
+    QTest::addColumn<int>("frozenBeforeMs");
+    QTest::addColumn<int>("frozenAfterMs");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("one") << 1 << 0 << 0 << 1;
+    QTest::newRow("three between two takes") << 3 << 0 << 0 << 3;
+    QTest::newRow("arrived after a 1.5 s freeze of the poll") << 1 << 1500 << 0 << 0;
+    QTest::newRow("arrived as a 1.5 s freeze began") << 1 << 0 << 1500 << 0;
+}
+
+void TestGlobalKey::pressesArrivingOtherwise()
+{
+    QFETCH(int, arrivals);
+    QFETCH(int, frozenBeforeMs);
+    QFETCH(int, frozenAfterMs);
+    QFETCH(int, expected);
+    GlobalKey key(Qt::Key_F9, GlobalKey::Source::ApplicationEvents);
+    QVERIFY(!key.takePress());
+    QThread::msleep(frozenBeforeMs);
+    for (int i = 0; i < arrivals; ++i)
+        key.pressArrived();
+    QThread::msleep(frozenAfterMs);
+    int taken = 0;
+    while (key.takePress())
+        ++taken;
+    QCOMPARE(taken, expected);
+    QVERIFY(!key.takePress());
 }
 
 LRC_TEST_MAIN(TestGlobalKey)
