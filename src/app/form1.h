@@ -76,8 +76,6 @@ public:
     // A press of F9 that came another way than the keyboard (the toggle command): it runs the
     // toggle as a key press does, readout and all.
     void pressHotkey();
-    // Files handed over by a second start: songs are loaded as 载入歌曲 loads them.
-    void openPaths(const QStringList& paths);
 
     // Text1(1) … Text1(21) as they stand, and whether closing now would lose typed work.
     QStringList gridTexts() const;
