@@ -7,10 +7,12 @@
 //   open_bench program FILE    one open by the program, its time in ms and how often the preview read it
 #include "app/form1.h"
 #include "app/sheetbox.h"
-#include "app/userprompts.h"
+#include "figures/figures.h"
 #include "lyrics/lrcfile.h"
 #include "playback/mediaplayer.h"
+#include "support/numericlocale.h"
 #include "support/paintcounter.h"
+#include "support/scriptedprompts.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -21,7 +23,6 @@
 #include <QTest>
 
 #include <algorithm>
-#include <clocale>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -32,23 +33,6 @@ namespace {
 
 constexpr int kLines = 50000;
 constexpr int kRounds = 11;
-
-class QuietPrompts : public UserPrompts
-{
-public:
-    QString askOpenFile(QWidget*, const QString&) override { return {}; }
-    QString askSaveFile(QWidget*, const QString&) override { return {}; }
-    void showMessage(QWidget*, const QString&, const QString&) override {}
-    bool dismissMessage(const QString&) override { return false; }
-    bool dismissError(const QString&) override { return false; }
-    bool confirm(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return true; }
-    void showError(QWidget*, const QString&, const QString& reason) override
-    {
-        std::fprintf(stderr, "error: %s\n", qPrintable(reason));
-        failed = true;
-    }
-    bool failed = false;
-};
 
 QString tag(int centiseconds)
 {
@@ -82,8 +66,8 @@ QString longSheet()
 int runProgram(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    QuietPrompts prompts;
+    useCNumericLocale();
+    ScriptedPrompts prompts;
     Form1 form(prompts);
     form.mp3->setAudioDriver(u"null"_s);
     form.show();
@@ -103,10 +87,12 @@ int runProgram(int argc, char* argv[])
     clock.start();
     form.openPaths({QString::fromLocal8Bit(argv[2])});
     // The filter sees the paint event before the sheet paints; the paint is done once it returns.
-    while (painted.count == paintsBefore && !prompts.failed)
+    while (painted.count == paintsBefore && prompts.errors.isEmpty())
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     const double ms = clock.nsecsElapsed() / 1e6;
-    if (prompts.failed || form.Text2->blockCount() != kLines) {
+    for (const ShownMessage& error : prompts.errors)
+        std::fprintf(stderr, "error: %s\n", qPrintable(error.text));
+    if (!prompts.errors.isEmpty() || form.Text2->blockCount() != kLines) {
         std::fprintf(stderr, "the sheet has %d lines\n", form.Text2->blockCount());
         return 1;
     }
@@ -131,12 +117,6 @@ std::optional<Run> launch(const QString& program, const QStringList& arguments)
         return std::nullopt;
     }
     return Run{fields[0].toDouble(), fields[1].toInt()};
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes)
@@ -176,7 +156,7 @@ int main(int argc, char* argv[])
                 "alternately, each open in a fresh process\n",
                 kLines, static_cast<long long>(kinds[0].bytes.size()), static_cast<long long>(kinds[1].bytes.size()),
                 kRounds);
-    std::printf("| measure | program | floor | ratio |\n|---|---|---|---|\n");
+    figures::printTableHeader();
     for (const Kind& kind : kinds) {
         std::vector<double> program, floor, editorFloor;
         int reads = 0;
@@ -194,15 +174,13 @@ int main(int argc, char* argv[])
         }
         if (program.empty() || floor.empty() || editorFloor.empty())
             return 1;
-        std::printf("| open of a %s file until the sheet is painted, median | %.1f ms | %.1f ms | %.2f |\n", kind.name,
-                    median(program), median(floor), median(program) / median(floor));
-        const double programWorst = *std::max_element(program.begin(), program.end());
-        const double floorWorst = *std::max_element(floor.begin(), floor.end());
-        std::printf("| open of a %s file until the sheet is painted, worst | %.1f ms | %.1f ms | %.2f |\n", kind.name,
-                    programWorst, floorWorst, programWorst / floorWorst);
-        std::printf(
-            "| open of a %s file until painted, against a bare Qt editor, median | %.1f ms | %.1f ms | %.2f |\n",
-            kind.name, median(program), median(editorFloor), median(program) / median(editorFloor));
+        const std::string name = kind.name;
+        figures::printRow("open of a " + name + " file until the sheet is painted, median", figures::median(program),
+                          figures::median(floor), "ms", 1);
+        figures::printRow("open of a " + name + " file until the sheet is painted, worst", figures::worst(program),
+                          figures::worst(floor), "ms", 1);
+        figures::printRow("open of a " + name + " file until painted, against a bare Qt editor, median",
+                          figures::median(program), figures::median(editorFloor), "ms", 1);
         std::printf("%s: the preview read the sheet at most %d time(s) per open; target under 100 ms\n", kind.name,
                     reads);
     }

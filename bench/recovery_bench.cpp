@@ -5,9 +5,12 @@
 #include "app/recovery.h"
 #include "app/sheetbox.h"
 #include "app/sheetmirror.h"
-#include "app/userprompts.h"
+#include "figures/figures.h"
 #include "lyrics/recoverydata.h"
 #include "playback/mediaplayer.h"
+#include "support/numericlocale.h"
+#include "support/paintcounter.h"
+#include "support/scriptedprompts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,7 +22,6 @@
 #include <QTextCursor>
 
 #include <algorithm>
-#include <clocale>
 #include <cstdio>
 #include <vector>
 
@@ -39,36 +41,6 @@ constexpr int kBlock = 20;
 constexpr qint64 kKeyPacingMs = 60;
 constexpr qint64 kGiveUpMs = 5000;
 
-class SilentPrompts : public UserPrompts
-{
-public:
-    QString askOpenFile(QWidget*, const QString&) override { return {}; }
-    QString askSaveFile(QWidget*, const QString&) override { return {}; }
-    void showMessage(QWidget*, const QString&, const QString&) override {}
-    bool dismissMessage(const QString&) override { return false; }
-    bool confirm(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return true; }
-    void showError(QWidget*, const QString&, const QString& reason) override
-    {
-        std::printf("error: %s\n", qPrintable(reason));
-    }
-    bool dismissError(const QString&) override { return false; }
-};
-
-class PaintClock : public QObject
-{
-public:
-    explicit PaintClock(QWidget* widget) { widget->installEventFilter(this); }
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
-
 QString longSheet()
 {
     QString sheet;
@@ -79,15 +51,11 @@ QString longSheet()
     return sheet;
 }
 
+// The value below which the given fraction of the values lie.
 double percentile(std::vector<double> values, double fraction)
 {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0 : values[size_t(fraction * double(values.size() - 1))];
-}
-
-double median(const std::vector<double>& values)
-{
-    return percentile(values, 0.5);
 }
 
 void runEventsFor(qint64 ms)
@@ -100,15 +68,15 @@ void runEventsFor(qint64 ms)
 
 // From the key's press on the X server until the sheet's viewport has been painted anew (the
 // paint and its flush to the server happen in one go, before processEvents returns).
-double keyToDrawnMs(Display* display, KeySym key, PaintClock& clock)
+double keyToDrawnMs(Display* display, KeySym key, PaintCounter& painted)
 {
-    const int before = clock.paints;
+    const int before = painted.count;
     QElapsedTimer timer;
     timer.start();
     XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), True, CurrentTime);
     XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), False, CurrentTime);
     XFlush(display);
-    while (clock.paints == before && timer.elapsed() < kGiveUpMs)
+    while (painted.count == before && timer.elapsed() < kGiveUpMs)
         QApplication::processEvents();
     const double ms = timer.nsecsElapsed() / 1e6;
     runEventsFor(std::max<qint64>(0, kKeyPacingMs - timer.elapsed()));
@@ -120,7 +88,7 @@ double keyToDrawnMs(Display* display, KeySym key, PaintClock& clock)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
+    useCNumericLocale();
     Display* display = XOpenDisplay(nullptr);
     int event = 0, error = 0, major = 0, minor = 0;
     if (!display || !XTestQueryExtension(display, &event, &error, &major, &minor)) {
@@ -129,7 +97,7 @@ int main(int argc, char* argv[])
     }
     QTemporaryDir state;
     const QString folder = state.path() + u"/xiaoyun-lrc"_s;
-    SilentPrompts prompts;
+    ScriptedPrompts prompts;
     Form1 form(prompts);
     form.show();
     form.activateWindow();
@@ -142,7 +110,7 @@ int main(int argc, char* argv[])
     form.Text2->document()->setModified(true);
     form.Text2->setFocus();
     form.Text2->moveCursor(QTextCursor::End);
-    PaintClock paints(form.Text2->viewport());
+    PaintCounter paints(form.Text2->viewport());
     runEventsFor(500);
 
     // What the GUI thread spends on one snapshot of this sheet, against copying the sheet out.
@@ -182,23 +150,24 @@ int main(int argc, char* argv[])
         runEventsFor(on ? 2 * AutoSaver::kDelayMs : 0);
     }
 
-    const double worstOn = *std::max_element(withRecovery.begin(), withRecovery.end());
-    const double worstOff = *std::max_element(floor.begin(), floor.end());
+    for (const ShownMessage& shown : prompts.errors)
+        std::printf("error: %s\n", qPrintable(shown.text));
     std::printf(
         "note: %d-line sheet (%.1f MB of recovery file), a key every %lld ms, %d keys each way in blocks of %d\n",
         kSheetLines, QFileInfo(recovery.path()).size() / 1e6, kKeyPacingMs, kKeys, kBlock);
     std::printf("note: recovery writes seen during the typing: %d; the GUI thread's snapshot: median %.3f ms "
                 "(copying the sheet out with toPlainText instead: %.2f ms)\n",
-                writes, median(snapshots), median(copies));
-    std::printf("| measure | program | floor | ratio |\n|---|---|---|---|\n");
-    std::printf("| key to drawn, worst of %d keys, recovery on vs off | %.2f ms | %.2f ms | %.2f |\n", kKeys, worstOn,
-                worstOff, worstOn / worstOff);
-    std::printf("| key to drawn, median of %d keys, recovery on vs off | %.2f ms | %.2f ms | %.2f |\n", kKeys,
-                median(withRecovery), median(floor), median(withRecovery) / median(floor));
-    std::printf("| key to drawn, 95th percentile of %d keys, recovery on vs off | %.2f ms | %.2f ms | %.2f |\n", kKeys,
-                percentile(withRecovery, 0.95), percentile(floor, 0.95),
-                percentile(withRecovery, 0.95) / percentile(floor, 0.95));
-    std::printf("note: worst above the floor: %.2f ms (target: no more than 2 ms)\n", worstOn - worstOff);
+                writes, figures::median(snapshots), figures::median(copies));
+    const std::string keys = std::to_string(kKeys);
+    figures::printTableHeader();
+    figures::printRow("key to drawn, worst of " + keys + " keys, recovery on vs off", figures::worst(withRecovery),
+                      figures::worst(floor), "ms");
+    figures::printRow("key to drawn, median of " + keys + " keys, recovery on vs off", figures::median(withRecovery),
+                      figures::median(floor), "ms");
+    figures::printRow("key to drawn, 95th percentile of " + keys + " keys, recovery on vs off",
+                      percentile(withRecovery, 0.95), percentile(floor, 0.95), "ms");
+    std::printf("note: worst above the floor: %.2f ms (target: no more than 2 ms)\n",
+                figures::worst(withRecovery) - figures::worst(floor));
     XCloseDisplay(display);
     return 0;
 }

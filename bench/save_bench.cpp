@@ -1,4 +1,5 @@
 // Time of saving a 10,000-line sheet with the sync, beside save_bare's plain write, fsync and rename of the same bytes.
+#include "figures/figures.h"
 #include "lyrics/lrcfile.h"
 
 #include <QCoreApplication>
@@ -8,8 +9,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -72,22 +73,6 @@ double runChild(const QString& program, const QStringList& arguments)
     return child.readAllStandardOutput().trimmed().toDouble();
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double worst(const std::vector<double>& values)
-{
-    return *std::max_element(values.begin(), values.end());
-}
-
-void row(const char* measure, double program, double floor)
-{
-    std::printf("| %s | %.2f ms | %.2f ms | %.2f |\n", measure, program, floor, program / floor);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -122,10 +107,13 @@ int main(int argc, char** argv)
                 "each save runs in a fresh process and is timed there around the save alone (the program: "
                 "writeLrcFile; the floor, save_bare in C: write, fsync, rename, fsync of the folder)\n",
                 kLines, static_cast<long long>(bytes.size()), kRounds);
-    std::printf("| measure | program | floor | ratio |\n|---|---|---|---|\n");
-    row("save of 10,000 lines with the sync, median", median(writes), median(bare));
-    row("save of 10,000 lines with the sync, worst", worst(writes), worst(bare));
-    row("export of 10,000 lines (encoding and save), median", median(exports), median(bare));
-    row("export of 10,000 lines (encoding and save), worst", worst(exports), worst(bare));
+    figures::printTableHeader();
+    figures::printRow("save of 10,000 lines with the sync, median", figures::median(writes), figures::median(bare),
+                      "ms");
+    figures::printRow("save of 10,000 lines with the sync, worst", figures::worst(writes), figures::worst(bare), "ms");
+    figures::printRow("export of 10,000 lines (encoding and save), median", figures::median(exports),
+                      figures::median(bare), "ms");
+    figures::printRow("export of 10,000 lines (encoding and save), worst", figures::worst(exports),
+                      figures::worst(bare), "ms");
     return 0;
 }

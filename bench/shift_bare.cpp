@@ -2,6 +2,8 @@
 // loop, no Qt, no regular expressions, no editor. Prints the median wall and thread CPU time of its runs.
 //
 //   shift_bare LINES RUNS
+#include "figures/figures.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -91,9 +93,7 @@ int main(int argc, char* argv[])
         times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         sheet.swap(out);
     }
-    std::sort(times.begin(), times.end());
-    std::sort(cpu.begin(), cpu.end());
     // The sheet's length is printed so that the copy cannot be left out by the compiler.
-    std::printf("%.4f %.4f %zu\n", times[times.size() / 2], cpu[cpu.size() / 2], sheet.size());
+    std::printf("%.4f %.4f %zu\n", figures::median(times), figures::median(cpu), sheet.size());
     return 0;
 }

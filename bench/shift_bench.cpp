@@ -8,14 +8,14 @@
 //   shift_bench program  one run of the program's side, its medians as one line
 #include "app/form1.h"
 #include "app/sheetbox.h"
-#include "app/userprompts.h"
+#include "figures/figures.h"
+#include "support/numericlocale.h"
+#include "support/scriptedprompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 
-#include <algorithm>
-#include <clocale>
 #include <cstdio>
 #include <ctime>
 #include <optional>
@@ -29,18 +29,6 @@ constexpr int kLines = 10000;
 constexpr int kRounds = 5;
 constexpr int kShifts = 11;
 
-class SilentPrompts : public UserPrompts
-{
-public:
-    QString askOpenFile(QWidget*, const QString&) override { return {}; }
-    QString askSaveFile(QWidget*, const QString&) override { return {}; }
-    void showMessage(QWidget*, const QString&, const QString&) override {}
-    bool dismissMessage(const QString&) override { return false; }
-    bool confirm(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return true; }
-    void showError(QWidget*, const QString&, const QString&) override {}
-    bool dismissError(const QString&) override { return false; }
-};
-
 // The same lines as shift_bare's.
 QString longSheet()
 {
@@ -50,12 +38,6 @@ QString longSheet()
                      .arg(line % 60, 2, 10, QLatin1Char('0'))
                      .arg(line);
     return sheet;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // Time this thread has run, in ms: on a busy machine the wall clock also counts the waits for a core.
@@ -76,8 +58,8 @@ struct Figures
 int runProgram(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    SilentPrompts prompts;
+    useCNumericLocale();
+    ScriptedPrompts prompts;
     Form1 form(prompts);
     form.show();
     form.Text2->setText(longSheet());
@@ -105,7 +87,8 @@ int runProgram(int argc, char* argv[])
         std::fprintf(stderr, "the undos did not bring the sheet back\n");
         return 1;
     }
-    std::printf("%.4f %.4f %.4f %.4f\n", median(shifts), median(cpu), median(drawn), median(undos));
+    std::printf("%.4f %.4f %.4f %.4f\n", figures::median(shifts), figures::median(cpu), figures::median(drawn),
+                figures::median(undos));
     return 0;
 }
 
@@ -148,13 +131,12 @@ int main(int argc, char* argv[])
     std::printf("%d tags in a %d-line sheet moved by 150 ms, %d rounds of %d shifts each, program and floor "
                 "alternately; medians of the rounds' medians. Target: the shift under 20 ms.\n",
                 kLines, kLines, kRounds, kShifts);
-    std::printf("| measure | program | floor | ratio |\n|---|---|---|---|\n");
-    const auto row = [](const char* what, double ms, double floorMs) {
-        std::printf("| %s | %.2f ms | %.2f ms | %.2f |\n", what, ms, floorMs, ms / floorMs);
-    };
-    row("shift of 10,000 tags as one undoable edit of the sheet box, wall clock, median", median(shift), median(bare));
-    row("the same, CPU time of the thread, median", median(shiftCpu), median(bareCpu));
+    figures::printTableHeader();
+    figures::printRow("shift of 10,000 tags as one undoable edit of the sheet box, wall clock, median",
+                      figures::median(shift), figures::median(bare), "ms");
+    figures::printRow("the same, CPU time of the thread, median", figures::median(shiftCpu), figures::median(bareCpu),
+                      "ms");
     std::printf("the shift until the window has drawn it: median %.2f ms; one undo of the shift: median %.2f ms\n",
-                median(drawn), median(undo));
+                figures::median(drawn), figures::median(undo));
     return 0;
 }
