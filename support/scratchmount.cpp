@@ -36,33 +36,45 @@ bool run(const QString& program, const QStringList& arguments, QString& failure)
 
 // Appends until the file system takes not one more byte, syncing between rounds: ext4 reserves
 // room for data it has not placed yet and gives back what it did not need once the data is out.
-bool fillFile(const QString& path, QString& failure)
+// tookAny says whether any byte was taken; false on an error other than a full disk.
+bool appendUntilFull(int fd, const QString& path, bool& tookAny, QString& failure)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        failure = u"cannot make %1: %2"_s.arg(path, systemError());
-        return false;
-    }
     const QByteArray chunk(64 * 1024, 'f');
     // Full once a round right after a sync takes nothing.
     for (bool tookSome = true; tookSome;) {
         if (::fsync(fd) != 0) {
             failure = u"syncing %1: %2"_s.arg(path, systemError());
-            ::close(fd);
             return false;
         }
         tookSome = false;
         for (qsizetype size = chunk.size(); size > 0; size /= 2) {
             while (::write(fd, chunk.constData(), size_t(size)) > 0)
-                tookSome = true;
+                tookSome = tookAny = true;
             if (errno != ENOSPC) {
                 failure = u"filling %1: %2"_s.arg(path, systemError());
-                ::close(fd);
                 return false;
             }
         }
     }
-    ::close(fd);
+    return true;
+}
+
+// Closing the filler gives back the blocks ext4 had set aside for it beyond its end, so it is
+// opened again until a whole open, fill and close takes nothing.
+bool fillFile(const QString& path, QString& failure)
+{
+    for (bool tookAny = true; tookAny;) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            failure = u"cannot make %1: %2"_s.arg(path, systemError());
+            return false;
+        }
+        tookAny = false;
+        const bool filled = appendUntilFull(fd, path, tookAny, failure);
+        ::close(fd);
+        if (!filled)
+            return false;
+    }
     return true;
 }
 
