@@ -6,10 +6,11 @@
 // Wayland test (scripts/deps.sh --tests).
 #include "app/form1.h"
 #include "app/singleinstance.h"
-#include "app/userprompts.h"
+#include "figures/figures.h"
 #include "playback/globalkey.h"
 #include "playback/mediaplayer.h"
 #include "support/mediafixtures.h"
+#include "support/scriptedprompts.h"
 #include "support/waylanddesktop.h"
 #include "support/xtestkeyboard.h"
 
@@ -24,7 +25,6 @@
 
 #include <X11/keysym.h>
 
-#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <functional>
@@ -39,22 +39,18 @@ constexpr int kPresses = 50;
 // One clock for every path, read in this process.
 QElapsedTimer g_clock;
 
-// Notes when the readout is shown, which is right after the player has paused.
-class TimingPrompts : public UserPrompts
+// A window's boxes, silenced: the song for 载入歌曲, and when the readout is shown, which is right after
+// the player has paused.
+struct TimedPrompts
 {
-public:
-    QString song;
+    ScriptedPrompts prompts;
     qint64 readoutAtNs = -1;
-    QString askOpenFile(QWidget*, const QString&) override { return song; }
-    QString askSaveFile(QWidget*, const QString&) override { return {}; }
-    void showMessage(QWidget*, const QString&, const QString&) override { readoutAtNs = g_clock.nsecsElapsed(); }
-    bool dismissMessage(const QString&) override { return false; }
-    bool confirm(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return true; }
-    void showError(QWidget*, const QString&, const QString& reason) override
+
+    explicit TimedPrompts(const QString& song)
     {
-        std::printf("error: %s\n", qPrintable(reason));
+        prompts.fileAnswers << song;
+        prompts.onMessage = [this](const ShownMessage&) { readoutAtNs = g_clock.nsecsElapsed(); };
     }
-    bool dismissError(const QString&) override { return false; }
 };
 
 template <typename Done>
@@ -67,22 +63,6 @@ bool spinUntil(Done done, qint64 limitNs = 2'000'000'000)
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     }
     return true;
-}
-
-std::vector<double> sorted(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values;
-}
-
-double median(const std::vector<double>& values)
-{
-    return values.empty() ? 0 : sorted(values)[values.size() / 2];
-}
-
-double worst(const std::vector<double>& values)
-{
-    return values.empty() ? 0 : sorted(values).back();
 }
 
 } // namespace
@@ -127,14 +107,13 @@ int main(int argc, char* argv[])
 
     // The X11 window is made without Wayland in its environment, so its F9 comes from XInput2; it also
     // serves the toggle command. The other binds F9 with the portal and then leaves the X server alone.
-    TimingPrompts xPrompts, portalPrompts;
-    xPrompts.song = portalPrompts.song = song;
+    TimedPrompts xPrompts(song), portalPrompts(song);
     const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
     qunsetenv("WAYLAND_DISPLAY");
     qunsetenv("XDG_SESSION_TYPE");
-    Form1 xForm(xPrompts);
+    Form1 xForm(xPrompts.prompts);
     qputenv("WAYLAND_DISPLAY", wayland);
-    Form1 portalForm(portalPrompts);
+    Form1 portalForm(portalPrompts.prompts);
     for (Form1* form : {&xForm, &portalForm}) {
         form->mp3->setAudioDriver(u"null"_s);
         form->show();
@@ -177,7 +156,7 @@ int main(int argc, char* argv[])
     struct Path
     {
         Form1& form;
-        TimingPrompts& prompts;
+        TimedPrompts& prompts;
         std::function<qint64()> press; // makes the press; its arrival in ns of g_clock
         std::function<bool()> arrived;
         std::function<void(qint64 startNs, qint64 pausedNs)> note;
@@ -250,18 +229,28 @@ int main(int argc, char* argv[])
                 portal.size(), command.size(), floor.size(), kPresses, missed);
     std::printf("Floors: shortcut_bare (Qt D-Bus and libmpv only, pausing in the signal's slot) for the portal path;"
                 " F9 through XInput2 in the same run (XTest key-down to the readout) where the row says so.\n");
-    std::printf("F9 through XInput2 to paused: median %.2f ms, worst %.2f ms\n", median(x11), worst(x11));
-    std::printf("| measure | program | floor | ratio |\n|---|---|---|---|\n");
-    const auto row = [](const char* what, double program, double base) {
-        std::printf("| %s | %.2f ms | %.2f ms | %.2f |\n", what, program, base, base > 0 ? program / base : 0.0);
-    };
-    row("portal's Activated arrived to paused, median of 50", median(portal), median(floor));
-    row("portal's Activated arrived to paused, worst of 50", worst(portal), worst(floor));
-    row("portal's Activated arrived to paused, median, beside F9 through XInput2", median(portal), median(x11));
-    row("toggle command's call sent to paused, median, beside F9 through XInput2", median(command), median(x11));
-    row("toggle command's call sent to paused, worst, beside F9 through XInput2", worst(command), worst(x11));
-    row("F9 into KWin (fake input) to paused, median, beside F9 through XInput2", median(compositor), median(x11));
-    std::printf("portal median minus XInput2 median: %.2f ms (target at most 2 ms)\n", median(portal) - median(x11));
+    std::printf("F9 through XInput2 to paused: median %s, worst %s\n",
+                figures::figure(figures::median(x11), "ms").c_str(),
+                figures::figure(figures::worst(x11), "ms").c_str());
+    for (const TimedPrompts* timed : {&xPrompts, &portalPrompts}) {
+        for (const ShownMessage& error : timed->prompts.errors)
+            std::printf("error: %s\n", qPrintable(error.text));
+    }
+    figures::printTableHeader();
+    const auto row
+        = [](const char* what, double program, double base) { figures::printRow(what, program, base, "ms"); };
+    row("portal's Activated arrived to paused, median of 50", figures::median(portal), figures::median(floor));
+    row("portal's Activated arrived to paused, worst of 50", figures::worst(portal), figures::worst(floor));
+    row("portal's Activated arrived to paused, median, beside F9 through XInput2", figures::median(portal),
+        figures::median(x11));
+    row("toggle command's call sent to paused, median, beside F9 through XInput2", figures::median(command),
+        figures::median(x11));
+    row("toggle command's call sent to paused, worst, beside F9 through XInput2", figures::worst(command),
+        figures::worst(x11));
+    row("F9 into KWin (fake input) to paused, median, beside F9 through XInput2", figures::median(compositor),
+        figures::median(x11));
+    std::printf("portal median minus XInput2 median: %.2f ms (target at most 2 ms)\n",
+                figures::median(portal) - figures::median(x11));
     bare.kill();
     bare.waitForFinished();
     keys.kill();

@@ -1,7 +1,9 @@
 // One program per session on a private session bus: the toggle command, a second start handing over its
 // files or raising the window, and a killed program that leaves nothing in the way. The real program
 // is started as the second start; the first runs here, so the test sees its window.
+#include "app/dialogprompts.h"
 #include "app/form1.h"
+#include "app/sheetbox.h"
 #include "app/singleinstance.h"
 #include "app/userprompts.h"
 #include "playback/mediaplayer.h"
@@ -13,11 +15,15 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -61,11 +67,14 @@ private Q_SLOTS:
     void toggleCommand();
     void secondStartHandsOver_data();
     void secondStartHandsOver();
+    void secondStartOpensAnLrcFile_data();
+    void secondStartOpensAnLrcFile();
     void filesHandedOverWhileStartingWaitForTheWindow();
     void killedProgramDoesNotBlockTheNextStart();
 
 private:
-    void startFirstHere();
+    void startFirstHere(UserPrompts& prompts);
+    void startFirstHere() { startFirstHere(m_prompts); }
     // Runs the program with these arguments, the event loop going on meanwhile (the first program
     // answers it from here); its exit status, or -1 when it did not end normally.
     int runProgram(const QStringList& arguments, const QString& folder = {});
@@ -73,6 +82,8 @@ private:
     QString m_busError;
     MediaFixtures m_fixtures;
     CountingPrompts m_prompts;
+    DialogPrompts m_realPrompts;
+    QProcess* m_running = nullptr;
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<Form1> m_form;
     QString m_stderr;
@@ -90,11 +101,11 @@ void TestSingleInstance::cleanup()
     m_prompts.readouts = 0;
 }
 
-void TestSingleInstance::startFirstHere()
+void TestSingleInstance::startFirstHere(UserPrompts& prompts)
 {
     m_instance = std::make_unique<SingleInstance>();
     QCOMPARE(m_instance->claimOrHandOver({}), std::nullopt);
-    m_form = std::make_unique<Form1>(m_prompts);
+    m_form = std::make_unique<Form1>(prompts);
     m_form->setAttribute(Qt::WA_DeleteOnClose, false);
     m_form->mp3->setAudioDriver(u"null"_s);
     m_instance->serve(m_form.get());
@@ -106,8 +117,11 @@ int TestSingleInstance::runProgram(const QStringList& arguments, const QString& 
     QProcess program;
     program.setWorkingDirectory(folder);
     QSignalSpy finished(&program, &QProcess::finished);
+    m_running = &program;
     program.start(QStringLiteral(LRC_PROGRAM), arguments);
-    if (!finished.wait(60000)) {
+    const bool ended = finished.wait(60000);
+    m_running = nullptr;
+    if (!ended) {
         program.kill();
         program.waitForFinished();
         return -1;
@@ -182,6 +196,72 @@ void TestSingleInstance::secondStartHandsOver()
         QTRY_VERIFY(m_form->Command1->isEnabled());
     // Still the only program: the name stays with this one.
     QCOMPARE(bus()->servicePid(SingleInstance::kServiceName).value(), uint(QCoreApplication::applicationPid()));
+}
+
+void TestSingleInstance::secondStartOpensAnLrcFile_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QStringList>("questions");
+    QTest::addColumn<QString>("sheet");
+    QTest::newRow("nothing unsaved: opened without a question")
+        << QString() << QString() << QStringList() << u"[00:01.00]听见\r\n[00:02.50]远方"_s;
+    QTest::newRow("unsaved sheet, Escape: 取消 keeps it")
+        << u"[00:09.00]mine"_s << u"Escape"_s
+        << QStringList{u"LRC晓韵星舟|歌词还没有生成LRC文件，打开别的文件后将会丢失。确定要打开吗？"_s}
+        << u"[00:09.00]mine"_s;
+    QTest::newRow("unsaved sheet, 打开 replaces it")
+        << u"[00:09.00]mine"_s << u"打开"_s
+        << QStringList{u"LRC晓韵星舟|歌词还没有生成LRC文件，打开别的文件后将会丢失。确定要打开吗？"_s}
+        << u"[00:01.00]听见\r\n[00:02.50]远方"_s;
+}
+
+// The file is named relative to the second start's own folder, and the running program asks its
+// question in its real box, which the user answers there; the second start does not wait for it.
+void TestSingleInstance::secondStartOpensAnLrcFile()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, answer);
+    QFETCH(QStringList, questions);
+    QFETCH(QString, sheet);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QVERIFY(QDir(folder.path()).mkdir(u"歌词"_s));
+    QFile file(folder.filePath(u"歌词/听见.lrc"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(u"[00:01.00]听见\r\n[00:02.50]远方\r\n"_s.toUtf8());
+    file.close();
+
+    startFirstHere(m_realPrompts);
+    if (!typed.isEmpty()) {
+        m_form->Text2->setFocus();
+        QTest::keyClicks(m_form->Text2, typed);
+        QCOMPARE(m_form->Text2->text(), typed);
+    }
+    QStringList seen;
+    QTimer user;
+    user.setInterval(20);
+    connect(&user, &QTimer::timeout, this, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        // Answered only once the second start has ended: it must not wait for the user.
+        if (!box || (m_running && m_running->state() != QProcess::NotRunning))
+            return;
+        seen << box->windowTitle() + u'|' + box->text();
+        user.stop();
+        if (answer == u"Escape"_s) {
+            QTest::keyClick(box, Qt::Key_Escape);
+            return;
+        }
+        for (QAbstractButton* button : box->buttons()) {
+            if (button->text() == answer)
+                button->click();
+        }
+    });
+    user.start();
+    QCOMPARE(runProgram({u"歌词/听见.lrc"_s}, folder.path()), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(seen, questions, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeModalWidget(), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_form->Text2->text(), sheet, 20000);
 }
 
 // The name is taken before the main window is made, which may take a while (a question at start-up):
