@@ -4,6 +4,7 @@
 #include "app/commondialog.h"
 #include "app/dialog.h"
 #include "app/sheetbox.h"
+#include "app/speedmenu.h"
 #include "app/twips.h"
 #include "app/userprompts.h"
 #include "app/weblinks.h"
@@ -43,7 +44,7 @@ const auto kPlayCaption = u"播放"_s;
 const auto kPauseCaption = u"暂停"_s;
 const auto kReadoutTitle = u"当前时刻"_s;
 const auto kToggleAction = u"播放/暂停"_s;
-const auto kSongFilter = u"Mp3文件|*.mp3"_s;
+const auto kSongFilter = u"Mp3文件|*.mp3|所有音频文件|*.mp3 *.flac *.m4a *.aac *.ogg *.opus *.wav *.ape *.wma"_s;
 const auto kLrcFilter = u"LRC歌词文件|*.lrc"_s;
 constexpr double kSeekStep = 1.0;
 constexpr int kVolumeStep = 5;
@@ -129,6 +130,12 @@ void Form1::createMenus()
     载入歌曲->setObjectName(u"载入歌曲"_s);
     closeItem = 文件->addAction(u"退出程序"_s);
     closeItem->setObjectName(u"close"_s);
+
+    工具 = menuBar->addMenu(u"工具"_s);
+    工具->setObjectName(u"工具"_s);
+    工具->setAccessibleName(工具->title());
+    播放速度 = new SpeedMenu(工具);
+    工具->addMenu(播放速度);
 
     帮助 = menuBar->addMenu(u"帮助"_s);
     帮助->setObjectName(u"帮助"_s);
@@ -256,6 +263,7 @@ void Form1::connectHandlers()
     connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
     connect(Text2, &QPlainTextEdit::textChanged, this, &Form1::showSheetInPlayer);
     connect(mp3, &MediaPlayer::startFailed, this, &Form1::mp3_StartFailed);
+    connect(播放速度, &SpeedMenu::rateChosen, this, &Form1::播放速度_Click);
 }
 
 template <typename Body>
@@ -392,6 +400,12 @@ void Form1::Command4_Click()
 void Form1::Command5_Click()
 {
     handle(u"音量-"_s, [this] { mp3->settings().setVolume(mp3->settings().volume() - kVolumeStep); });
+}
+
+// Positions stay in the song's own time at every rate, so the readout and the tags need nothing.
+void Form1::播放速度_Click(double rate)
+{
+    handle(u"播放速度"_s, [this, rate] { mp3->settings().setRate(rate); });
 }
 
 void Form1::Command6_Click()

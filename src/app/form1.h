@@ -20,6 +20,7 @@ class QTimer;
 class SheetBox;
 class Skin;
 class SkinLabel;
+class SpeedMenu;
 class UserPrompts;
 
 class Form1 : public QWidget
@@ -35,6 +36,8 @@ public:
     QMenu* 文件;
     QAction* 载入歌曲;
     QAction* closeItem;
+    QMenu* 工具;
+    SpeedMenu* 播放速度;
     QMenu* 帮助;
     QAction* 使用说明;
     QAction* a;
@@ -83,6 +86,7 @@ public:
     void Timer1_Timer();
     void Timer2_Timer();
     void mp3_StartFailed(const QString& reason);
+    void 播放速度_Click(double rate);
 
 protected:
     // 退出程序, the caption bar's close button and the window manager all close through here.

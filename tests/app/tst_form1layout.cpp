@@ -194,11 +194,12 @@ void TestForm1Layout::focusChainFollowsTabOrder()
 void TestForm1Layout::menus()
 {
     const QList<QAction*> bar = m_form->menuBar->actions();
-    QCOMPARE(bar.size(), 3);
+    QCOMPARE(bar.size(), 4);
     QCOMPARE(bar[0]->text(), u"文件"_s);
-    QCOMPARE(bar[1]->text(), u"帮助"_s);
-    QCOMPARE(bar[2]->text(), u"反馈BUG"_s);
-    QCOMPARE(bar[2]->menu(), nullptr);
+    QCOMPARE(bar[1]->text(), u"工具"_s);
+    QCOMPARE(bar[2]->text(), u"帮助"_s);
+    QCOMPARE(bar[3]->text(), u"反馈BUG"_s);
+    QCOMPARE(bar[3]->menu(), nullptr);
 
     const QList<QAction*> file = m_form->文件->actions();
     QCOMPARE(file.size(), 2);
