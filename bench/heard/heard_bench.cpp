@@ -3,7 +3,7 @@
 // CLOCK_MONOTONIC when each pause and each play was asked for, the readout, the position read
 // again while still paused, and positions read while playing. heard_analyse compares them with the sink.
 //
-//   heard_bench SONG EVENTS_FILE [AUDIO_DRIVER]
+//   heard_bench SONG EVENTS_FILE [AUDIO_DRIVER|- [RATE]]   (-: the program's own choice of output)
 #include "playback/mediaplayer.h"
 #include "support/numericlocale.h"
 
@@ -13,6 +13,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <exception>
 
@@ -86,7 +88,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     useCNumericLocale();
     if (argc < 3) {
-        std::fprintf(stderr, "usage: heard_bench SONG EVENTS_FILE [AUDIO_DRIVER]\n");
+        std::fprintf(stderr, "usage: heard_bench SONG EVENTS_FILE [AUDIO_DRIVER|- [RATE]]\n");
         return 2;
     }
     std::FILE* log = std::fopen(argv[2], "w");
@@ -96,8 +98,10 @@ int main(int argc, char* argv[])
     }
     try {
         MediaPlayer player;
-        if (argc > 3)
+        if (argc > 3 && std::strcmp(argv[3], "-") != 0)
             player.setAudioDriver(QString::fromLocal8Bit(argv[3]));
+        if (argc > 4)
+            player.settings().setRate(std::atof(argv[4]));
         player.setURL(QString::fromLocal8Bit(argv[1]));
         player.controls().pause();
         run(player, log);

@@ -1,7 +1,7 @@
 /* The floor heard_bench is compared with: a bare libmpv client that plays the same song through
  * the same server and pauses it the plainest way, with mpv's own settings for its audio output.
  *
- *   heard_floor SONG EVENTS_FILE AUDIO_DRIVER
+ *   heard_floor SONG EVENTS_FILE AUDIO_DRIVER [SPEED]
  *
  * Same schedule and log as heard_bench: 20 pauses after 400-1400 ms of play each, three reads
  * while playing, a second read 300 ms into each pause. A pause sets mpv's "pause" property and
@@ -102,8 +102,8 @@ static void run(mpv_handle* mpv, FILE* log)
 
 int main(int argc, char* argv[])
 {
-    if (argc != 4) {
-        fprintf(stderr, "usage: heard_floor SONG EVENTS_FILE AUDIO_DRIVER\n");
+    if (argc != 4 && argc != 5) {
+        fprintf(stderr, "usage: heard_floor SONG EVENTS_FILE AUDIO_DRIVER [SPEED]\n");
         return 2;
     }
     setlocale(LC_NUMERIC, "C");
@@ -113,8 +113,9 @@ int main(int argc, char* argv[])
         fprintf(stderr, "heard_floor: cannot start libmpv or write %s\n", argv[2]);
         return 1;
     }
-    const char* options[][2] = {{"config", "no"},        {"vo", "null"},   {"vid", "no"},  {"terminal", "no"},
-                                {"keep-open", "always"}, {"pause", "yes"}, {"ao", argv[3]}};
+    const char* options[][2]
+        = {{"config", "no"},        {"vo", "null"},   {"vid", "no"},   {"terminal", "no"},
+           {"keep-open", "always"}, {"pause", "yes"}, {"ao", argv[3]}, {"speed", argc == 5 ? argv[4] : "1"}};
     for (size_t i = 0; i < sizeof options / sizeof options[0]; ++i)
         mpv_set_option_string(mpv, options[i][0], options[i][1]);
     const char* load[] = {"loadfile", argv[1], NULL};
