@@ -378,6 +378,11 @@ int analyse(const std::string& setUp, bool pipewire, const char* samplesPath, co
         }
     }
     const Resumes resumes = resumesOf(recording, song, clock, pauses, plays);
+    // The song is loaded before the first play and must not be heard until then.
+    int64_t heardBeforePlay = 0;
+    const double firstPlay = plays.empty() ? double(recording.size()) : clock.sampleAt(plays.front().ns);
+    for (int64_t i = 0; i < int64_t(recording.size()) && double(i) < firstPlay; ++i)
+        heardBeforePlay += recording[size_t(i)] != 0.0f;
     // PipeWire hands the recorder one buffer per cycle: the quantum the graph ran at.
     std::vector<int64_t> sizes;
     for (size_t i = 1; i < marks.size(); ++i)
@@ -396,8 +401,10 @@ int analyse(const std::string& setUp, bool pipewire, const char* samplesPath, co
                 "worst %5.2f ms, mean %+6.2f ms (n %zu)\n",
                 "", resumes.wentOn.median(), resumes.wentOn.worst(), resumes.cameBack.median(), resumes.jump.median(),
                 resumes.jump.worst(), resumes.jump.mean(), resumes.jump.values.size());
-    std::printf("%-44s %sweakest match %.3f; %d pause, %d live and %d resume moments unmatched\n", "", quantum.c_str(),
-                weakest, readout.rejected, live.rejected, resumes.jump.rejected);
+    std::printf("%-44s %sweakest match %.3f; %d pause, %d live and %d resume moments unmatched; "
+                "sound before the first play (the load): %.2f ms\n",
+                "", quantum.c_str(), weakest, readout.rejected, live.rejected, resumes.jump.rejected,
+                double(heardBeforePlay) * 1000.0 / kRate);
     std::ofstream figures(figuresPath);
     figures << readout.median() << ' ' << readout.worst() << ' ' << live.median() << ' ' << live.worst() << '\n';
     return figures ? 0 : 1;
