@@ -137,7 +137,7 @@ void TestForm1Speed::pauseAtHalfSpeedReadsWhatIsHeld()
     item(u"0.5倍"_s)->trigger();
     load(m_song);
     m_form->Command1->click();
-    QTRY_VERIFY(m_form->mp3->controls().currentPosition() > 0.5);
+    QTRY_VERIFY_WITH_TIMEOUT(m_form->mp3->controls().currentPosition() > 0.5, 20000);
     m_form->Command1->click();
     QCOMPARE(m_prompts.messages.size(), 1);
     const double held = m_form->mp3->controls().currentPosition();
