@@ -3,9 +3,11 @@
  *
  *   heard_floor SONG EVENTS_FILE AUDIO_DRIVER [SPEED]
  *
- * Same schedule and log as heard_bench: 20 pauses after 400-1400 ms of play each, three reads
- * while playing, a second read 300 ms into each pause. A pause sets mpv's "pause" property and
- * reads "time-pos"; every read is "time-pos". Linked to nothing of the program: only libmpv. */
+ * Same schedule and log as heard_bench: the song loaded 8 times, paused; then 20 pauses after
+ * 400-1400 ms of play each, three reads while playing, a second read 300 ms into each pause.
+ * A pause sets mpv's "pause" property and reads "time-pos"; every read is "time-pos". Slowed
+ * down, mpv's own speed with its own pitch-keeping filter. Linked to nothing of the program:
+ * only libmpv. */
 #include <mpv/client.h>
 
 #include <locale.h>
@@ -15,6 +17,7 @@
 
 enum {
     kPauses = 20,
+    kLoads = 8,
     kSilenceBeforeMs = 1500,
     kShortestPlayMs = 400,
     kLongestPlayMs = 1400,
@@ -62,7 +65,11 @@ static int wait_until_loaded(mpv_handle* mpv)
         const mpv_event* event = mpv_wait_event(mpv, kLoadTimeoutS);
         if (event->event_id == MPV_EVENT_PLAYBACK_RESTART)
             return 0;
-        if (event->event_id == MPV_EVENT_NONE || event->event_id == MPV_EVENT_END_FILE)
+        if (event->event_id == MPV_EVENT_NONE)
+            return 1;
+        /* A load ends the file loaded before it (reason "stop"); only an error is this load's. */
+        if (event->event_id == MPV_EVENT_END_FILE
+            && ((const mpv_event_end_file*)event->data)->reason == MPV_END_FILE_REASON_ERROR)
             return 1;
     }
 }
@@ -119,9 +126,16 @@ int main(int argc, char* argv[])
     for (size_t i = 0; i < sizeof options / sizeof options[0]; ++i)
         mpv_set_option_string(mpv, options[i][0], options[i][1]);
     const char* load[] = {"loadfile", argv[1], NULL};
-    if (mpv_initialize(mpv) < 0 || mpv_command(mpv, load) < 0 || wait_until_loaded(mpv) != 0) {
-        fprintf(stderr, "heard_floor: mpv could not play %s\n", argv[1]);
+    if (mpv_initialize(mpv) < 0) {
+        fprintf(stderr, "heard_floor: mpv could not start\n");
         return 1;
+    }
+    /* Loaded paused as many times as heard_bench loads it. */
+    for (int i = 0; i < kLoads; ++i) {
+        if (mpv_command(mpv, load) < 0 || wait_until_loaded(mpv) != 0) {
+            fprintf(stderr, "heard_floor: mpv could not play %s\n", argv[1]);
+            return 1;
+        }
     }
     run(mpv, log);
     fclose(log);

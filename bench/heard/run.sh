@@ -15,7 +15,8 @@
 # HOME, a null sink at 48 kHz, no sound card; PipeWire with WirePlumber on a private D-Bus).
 # monitor_recorder records the sink's monitor with the server's timing of every buffer. The
 # song is 90 s of band-limited noise from a fixed seed (heard_analyse song), encoded by lame: any
-# 50 ms of it is a recognisable event that names its own media time. heard_bench plays it
+# 50 ms of it is a recognisable event that names its own media time. heard_bench loads it 8
+# times as the window's 载入歌曲 does (address, stop; none of it may be heard), then plays it
 # through the program's player (MediaPlayer, real libmpv, the program's own audio output
 # choice unless the set-up names one) and pauses at 20 random moments the way the pause button
 # does: pause(), then read the position; it logs the CLOCK_MONOTONIC time each play and pause
