@@ -12,6 +12,8 @@ if [[ "${1:-}" == "--tests" ]]; then
   packages+=(xvfb xauth xfonts-base libxtst-dev lame desktop-file-utils openbox shared-mime-info)
   # The format check of scripts/test.sh.
   packages+=(clang-format)
+  # FLAC and Ogg Vorbis songs the player's tests make.
+  packages+=(flac vorbis-tools)
   # Sound servers the player test and the readout benchmark start privately, with their clients.
   packages+=(pulseaudio pulseaudio-utils pipewire pipewire-bin pipewire-pulse wireplumber dbus
              libpulse-dev libpipewire-0.3-dev)

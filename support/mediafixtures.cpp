@@ -1,4 +1,4 @@
-// MP3 files made at test time: a sine tone encoded by lame, with the tags and damage tests need.
+// Songs made at test time: a sine tone encoded by lame (MP3), flac or oggenc, with the tags and damage tests need.
 #include "support/mediafixtures.h"
 
 #include <QDir>
@@ -64,6 +64,32 @@ QByteArray id3v1Tag(const QByteArray& titleBytes)
         + char(0xFF); // no genre
 }
 
+QByteArray waveFile(const QByteArray& pcm)
+{
+    QByteArray header("RIFF....WAVEfmt ");
+    const auto put32 = [&header](quint32 value) {
+        char bytes[4];
+        qToLittleEndian(value, bytes);
+        header.append(bytes, 4);
+    };
+    const auto put16 = [&header](quint16 value) {
+        char bytes[2];
+        qToLittleEndian(value, bytes);
+        header.append(bytes, 2);
+    };
+    qToLittleEndian(quint32(36 + pcm.size()), header.data() + 4);
+    put32(16);
+    put16(1); // PCM
+    put16(1); // mono
+    put32(kSampleRate);
+    put32(kSampleRate * 2);
+    put16(2);
+    put16(16);
+    header.append("data");
+    put32(quint32(pcm.size()));
+    return header + pcm;
+}
+
 } // namespace
 
 QString MediaFixtures::error() const
@@ -84,6 +110,47 @@ QString MediaFixtures::withId3v2Title(const QString& fileName, const QString& ti
 QString MediaFixtures::withId3v1Title(const QString& fileName, const QByteArray& titleBytes, int seconds)
 {
     return song(fileName, seconds, {}, id3v1Tag(titleBytes));
+}
+
+QString MediaFixtures::encoded(const QString& fileName, const QString& title, int seconds)
+{
+    const QString wave = write(fileName + u".wav"_s, waveFile(tonePcm(seconds)));
+    if (wave.isEmpty())
+        return {};
+    const QString path = m_dir.filePath(fileName);
+    if (fileName.endsWith(u".flac"_s)) {
+        QStringList arguments{u"--silent"_s, u"--force"_s, u"-o"_s, path};
+        if (!title.isEmpty())
+            arguments << u"--tag=TITLE=%1"_s.arg(title);
+        if (run(u"flac"_s, arguments << wave).isEmpty())
+            return {};
+    } else if (fileName.endsWith(u".ogg"_s)) {
+        QStringList arguments{u"--quiet"_s, u"--utf8"_s, u"-o"_s, path};
+        if (!title.isEmpty())
+            arguments << u"--title"_s << title;
+        if (run(u"oggenc"_s, arguments << wave).isEmpty())
+            return {};
+    } else {
+        QFile::remove(path);
+        if (!QFile::rename(wave, path))
+            return failed(u"cannot rename %1"_s.arg(wave));
+    }
+    QFile::remove(wave);
+    return path;
+}
+
+// An encoder from Debian (flac, vorbis-tools); "" when it is missing or fails.
+QString MediaFixtures::run(const QString& tool, const QStringList& arguments)
+{
+    const QString program = QStandardPaths::findExecutable(tool);
+    if (program.isEmpty())
+        return failed(u"%1 was not found on PATH; install it (bash scripts/deps.sh --tests)"_s.arg(tool));
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(kLameTimeoutMs) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0)
+        return failed(u"%1 failed: %2"_s.arg(tool, QString::fromLocal8Bit(process.readAllStandardError())));
+    return program;
 }
 
 QString MediaFixtures::randomBytes(const QString& fileName)

@@ -1,4 +1,4 @@
-// MP3 files made at test time: a sine tone encoded by lame, with the tags and damage tests need.
+// Songs made at test time: a sine tone encoded by lame (MP3), flac or oggenc, with the tags and damage tests need.
 #pragma once
 
 #include <QByteArray>
@@ -21,6 +21,9 @@ public:
     QString withId3v2Title(const QString& fileName, const QString& title, TextEncoding encoding, int seconds = 2);
     // An ID3v1 tag at the end whose title field holds these bytes (at most 30).
     QString withId3v1Title(const QString& fileName, const QByteArray& titleBytes, int seconds = 2);
+    // The tone as WAV (.wav), FLAC (.flac, by flac) or Ogg Vorbis (.ogg, by oggenc), as the name
+    // ends; a title other than "" goes into the format's own tag (a Vorbis comment TITLE).
+    QString encoded(const QString& fileName, const QString& title, int seconds = 2);
     // Random bytes under an .mp3 name.
     QString randomBytes(const QString& fileName);
     // An ID3v2 header announcing a tag the file ends long before, with nothing playable.
@@ -30,6 +33,7 @@ private:
     // A tone of this length encoded by lame, with these bytes before and after it.
     QString song(const QString& fileName, int seconds, const QByteArray& before, const QByteArray& after);
     QString write(const QString& fileName, const QByteArray& bytes);
+    QString run(const QString& tool, const QStringList& arguments);
     QString failed(const QString& why);
 
     QTemporaryDir m_dir;

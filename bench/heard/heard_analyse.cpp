@@ -1,11 +1,14 @@
 // Makes the benchmark song and, after a run, works out what was heard when.
 //
 //   heard_analyse song WAV_FILE
-//   heard_analyse analyse SETUP pulse|pipewire SAMPLES TIMELINE EVENTS FIGURES
+//   heard_analyse analyse SETUP pulse|pipewire SAMPLES TIMELINE EVENTS FIGURES [SPEED]
 //   heard_analyse compare SETUP PROGRAM_FIGURES FLOOR_FIGURES
 //
 // The song is band-limited noise from a fixed seed: every 50 ms of it is unlike any other, so a
 // stretch of the sink's recording names the media time it came from to the sample, MP3 or not.
+// Slowed down with the pitch kept (mpv's scaletempo2), the sound is the song cut into pieces of
+// about 10 ms of its own time, each played at its own rate and overlapped with the next; so a
+// shorter stretch, 10 ms, is matched against the song, with a lower bar for the match.
 // Plain C++, linked to nothing of the program.
 #include "figures/figures.h"
 
@@ -13,6 +16,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -23,10 +27,26 @@ namespace {
 constexpr int kRate = 48000;
 constexpr int kSongSeconds = 90;
 // 50 ms of recording to match; searched for within a quarter second of what the player said.
-constexpr int kWindow = kRate / 20;
-constexpr int kSearch = kRate / 4;
-// Below this the stretch before the moment was not one piece of the song (a start, a gap).
-constexpr double kMinCorrelation = 0.9;
+struct Matching
+{
+    int window = kRate / 20;
+    int search = kRate / 4;
+    // Below this the stretch before the moment was not one piece of the song (a start, a gap).
+    double minCorrelation = 0.9;
+    // Song seconds per second of sound.
+    double speed = 1.0;
+};
+Matching matching;
+
+void matchSlowedDown(double speed)
+{
+    matching.speed = speed;
+    if (speed == 1.0)
+        return;
+    matching.window = kRate / 100;
+    matching.search = kRate / 10;
+    matching.minCorrelation = 0.6;
+}
 // Deliveries closer than this belong to one burst, handed over by one render of the sink.
 constexpr int64_t kBurstGapNs = 1'000'000;
 // The song never holds 10 ms of exact zeros; a pause leaves at least that much.
@@ -149,10 +169,12 @@ struct Match
     double correlation;
 };
 
-// The media time at recorded sample `at`, from the 50 ms of recording just before it.
-Match heardAt(const std::vector<float>& recording, const std::vector<float>& song, double at, double guess)
+// The media time at recorded sample `at`, from the window of recording just before it.
+Match matchBefore(const std::vector<float>& recording, const std::vector<float>& song, double at, double guess)
 {
     const int64_t end = int64_t(std::floor(at));
+    const int kWindow = matching.window;
+    const int kSearch = matching.search;
     if (end < kWindow || end > int64_t(recording.size()))
         return {0.0, 0.0};
     const float* piece = recording.data() + end - kWindow;
@@ -171,9 +193,39 @@ Match heardAt(const std::vector<float>& recording, const std::vector<float>& son
         }
         const double correlation = dot / std::sqrt(pieceEnergy * energy + 1e-30);
         if (correlation > best.correlation)
-            best = {(double(lag + kWindow) + (at - double(end))) / kRate, correlation};
+            best = {(double(lag + kWindow) + (at - double(end)) * matching.speed) / kRate, correlation};
     }
     return best;
+}
+
+// Slowed down, each 10 ms of sound is a piece of the song taken up to a few ms off the song's
+// steady course, as scaletempo2 finds the best overlap: the pieces of the last 80 ms, each
+// carried on to `at` at the speed, give the course (their median), which is what the player's
+// positions follow. At the song's own rate the one match of 50 ms.
+Match heardAt(const std::vector<float>& recording, const std::vector<float>& song, double at, double guess)
+{
+    if (matching.speed == 1.0)
+        return matchBefore(recording, song, at, guess);
+    constexpr int kPieces = 8;
+    std::vector<double> course;
+    std::vector<double> correlations;
+    for (int k = 0; k < kPieces; ++k) {
+        const double back = double(k) * matching.window;
+        const double stepBack = back * matching.speed / kRate;
+        const Match piece = matchBefore(recording, song, at - back, guess - stepBack);
+        if (piece.correlation < matching.minCorrelation)
+            continue;
+        course.push_back(piece.mediaSeconds + stepBack);
+        correlations.push_back(piece.correlation);
+    }
+    if (course.size() < kPieces / 2)
+        return {0.0, 0.0};
+    const auto middle = [](std::vector<double> values) {
+        std::sort(values.begin(), values.end());
+        const size_t n = values.size();
+        return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+    };
+    return {middle(course), middle(correlations)};
 }
 
 struct Figures
@@ -250,10 +302,10 @@ Resumes resumesOf(const std::vector<float>& recording, const std::vector<float>&
         if (sound < 0 || i + 1 >= plays.size())
             continue;
         resumes.cameBack.values.push_back((double(sound) - clock.sampleAt(plays[i + 1].ns)) * 1000.0 / kRate);
-        const double window = double(kWindow) / kRate;
-        const Match before = heardAt(recording, song, double(silence), pauses[i].position);
-        const Match after = heardAt(recording, song, double(sound + kWindow), pauses[i].position + window);
-        if (before.correlation < kMinCorrelation || after.correlation < kMinCorrelation)
+        const double window = double(matching.window) * matching.speed / kRate;
+        const Match before = matchBefore(recording, song, double(silence), pauses[i].position);
+        const Match after = matchBefore(recording, song, double(sound + matching.window), pauses[i].position + window);
+        if (before.correlation < matching.minCorrelation || after.correlation < matching.minCorrelation)
             ++resumes.jump.rejected;
         else
             resumes.jump.values.push_back((after.mediaSeconds - window - before.mediaSeconds) * 1000.0);
@@ -305,7 +357,7 @@ int analyse(const std::string& setUp, bool pipewire, const char* samplesPath, co
         if (pause)
             pauses.push_back({ns, position});
         Figures& figures = pause ? readout : live;
-        if (heard.correlation < kMinCorrelation) {
+        if (heard.correlation < matching.minCorrelation) {
             ++figures.rejected;
             continue;
         }
@@ -318,6 +370,11 @@ int analyse(const std::string& setUp, bool pipewire, const char* samplesPath, co
         }
     }
     const Resumes resumes = resumesOf(recording, song, clock, pauses, plays);
+    // The song is loaded before the first play and must not be heard until then.
+    int64_t heardBeforePlay = 0;
+    const double firstPlay = plays.empty() ? double(recording.size()) : clock.sampleAt(plays.front().ns);
+    for (int64_t i = 0; i < int64_t(recording.size()) && double(i) < firstPlay; ++i)
+        heardBeforePlay += recording[size_t(i)] != 0.0f;
     // PipeWire hands the recorder one buffer per cycle: the quantum the graph ran at.
     std::vector<int64_t> sizes;
     for (size_t i = 1; i < marks.size(); ++i)
@@ -336,8 +393,10 @@ int analyse(const std::string& setUp, bool pipewire, const char* samplesPath, co
                 "worst %5.2f ms, mean %+6.2f ms (n %zu)\n",
                 "", resumes.wentOn.median(), resumes.wentOn.worst(), resumes.cameBack.median(), resumes.jump.median(),
                 resumes.jump.worst(), resumes.jump.mean(), resumes.jump.values.size());
-    std::printf("%-44s %sweakest match %.3f; %d pause, %d live and %d resume moments unmatched\n", "", quantum.c_str(),
-                weakest, readout.rejected, live.rejected, resumes.jump.rejected);
+    std::printf("%-44s %sweakest match %.3f; %d pause, %d live and %d resume moments unmatched; "
+                "sound before the first play (the load): %.2f ms\n",
+                "", quantum.c_str(), weakest, readout.rejected, live.rejected, resumes.jump.rejected,
+                double(heardBeforePlay) * 1000.0 / kRate);
     std::ofstream figures(figuresPath);
     figures << readout.median() << ' ' << readout.worst() << ' ' << live.median() << ' ' << live.worst() << '\n';
     return figures ? 0 : 1;
@@ -373,12 +432,14 @@ int main(int argc, char* argv[])
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "song" && argc == 3)
         return writeSong(argv[2]);
-    if (mode == "analyse" && argc == 8)
+    if (mode == "analyse" && (argc == 8 || argc == 9)) {
+        matchSlowedDown(argc == 9 ? std::atof(argv[8]) : 1.0);
         return analyse(argv[2], std::string(argv[3]) == "pipewire", argv[4], argv[5], argv[6], argv[7]);
+    }
     if (mode == "compare" && argc == 5)
         return compare(argv[2], argv[3], argv[4]);
     std::fprintf(stderr,
-                 "usage: heard_analyse song WAV | analyse SETUP pulse|pipewire SAMPLES TIMELINE EVENTS FIGURES"
+                 "usage: heard_analyse song WAV | analyse SETUP pulse|pipewire SAMPLES TIMELINE EVENTS FIGURES [SPEED]"
                  " | compare SETUP PROGRAM_FIGURES FLOOR_FIGURES\n");
     return 2;
 }

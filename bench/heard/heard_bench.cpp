@@ -1,9 +1,10 @@
-// Plays the benchmark song through the program's own player and pauses it at 20 random moments
-// the way the window's pause button does (pause, then read the position), logging on
-// CLOCK_MONOTONIC when each pause and each play was asked for, the readout, the position read
-// again while still paused, and positions read while playing. heard_analyse compares them with the sink.
+// Loads the benchmark song 8 times as the window does (address, stop), then plays it through the
+// program's own player and pauses it at 20 random moments the way the window's pause button does
+// (pause, then read the position), logging on CLOCK_MONOTONIC when each pause and each play was
+// asked for, the readout, the position read again while still paused, and positions read while
+// playing. heard_analyse compares them with the sink.
 //
-//   heard_bench SONG EVENTS_FILE [AUDIO_DRIVER]
+//   heard_bench SONG EVENTS_FILE [AUDIO_DRIVER|- [RATE]]   (-: the program's own choice of output)
 #include "playback/mediaplayer.h"
 #include "support/numericlocale.h"
 
@@ -13,6 +14,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <exception>
 
@@ -21,6 +24,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kPauses = 20;
+constexpr int kLoads = 8;
 constexpr int kSilenceBeforeMs = 1500;
 // Long enough for 50 ms of the song to reach the sink after a resume, even on a 2048 quantum.
 constexpr int kShortestPlayMs = 400;
@@ -86,7 +90,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     useCNumericLocale();
     if (argc < 3) {
-        std::fprintf(stderr, "usage: heard_bench SONG EVENTS_FILE [AUDIO_DRIVER]\n");
+        std::fprintf(stderr, "usage: heard_bench SONG EVENTS_FILE [AUDIO_DRIVER|- [RATE]]\n");
         return 2;
     }
     std::FILE* log = std::fopen(argv[2], "w");
@@ -96,10 +100,16 @@ int main(int argc, char* argv[])
     }
     try {
         MediaPlayer player;
-        if (argc > 3)
+        if (argc > 3 && std::strcmp(argv[3], "-") != 0)
             player.setAudioDriver(QString::fromLocal8Bit(argv[3]));
-        player.setURL(QString::fromLocal8Bit(argv[1]));
-        player.controls().pause();
+        if (argc > 4)
+            player.settings().setRate(std::atof(argv[4]));
+        // Loaded as the window's 载入歌曲 loads a song (address, stop), several times over: none
+        // of it may be heard.
+        for (int load = 0; load < kLoads; ++load) {
+            player.setURL(QString::fromLocal8Bit(argv[1]));
+            player.controls().stop();
+        }
         run(player, log);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "heard_bench: %s\n", error.what());

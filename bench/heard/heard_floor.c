@@ -1,11 +1,13 @@
 /* The floor heard_bench is compared with: a bare libmpv client that plays the same song through
  * the same server and pauses it the plainest way, with mpv's own settings for its audio output.
  *
- *   heard_floor SONG EVENTS_FILE AUDIO_DRIVER
+ *   heard_floor SONG EVENTS_FILE AUDIO_DRIVER [SPEED]
  *
- * Same schedule and log as heard_bench: 20 pauses after 400-1400 ms of play each, three reads
- * while playing, a second read 300 ms into each pause. A pause sets mpv's "pause" property and
- * reads "time-pos"; every read is "time-pos". Linked to nothing of the program: only libmpv. */
+ * Same schedule and log as heard_bench: the song loaded 8 times, paused; then 20 pauses after
+ * 400-1400 ms of play each, three reads while playing, a second read 300 ms into each pause.
+ * A pause sets mpv's "pause" property and reads "time-pos"; every read is "time-pos". Slowed
+ * down, mpv's own speed with its own pitch-keeping filter. Linked to nothing of the program:
+ * only libmpv. */
 #include <mpv/client.h>
 
 #include <locale.h>
@@ -15,6 +17,7 @@
 
 enum {
     kPauses = 20,
+    kLoads = 8,
     kSilenceBeforeMs = 1500,
     kShortestPlayMs = 400,
     kLongestPlayMs = 1400,
@@ -62,7 +65,11 @@ static int wait_until_loaded(mpv_handle* mpv)
         const mpv_event* event = mpv_wait_event(mpv, kLoadTimeoutS);
         if (event->event_id == MPV_EVENT_PLAYBACK_RESTART)
             return 0;
-        if (event->event_id == MPV_EVENT_NONE || event->event_id == MPV_EVENT_END_FILE)
+        if (event->event_id == MPV_EVENT_NONE)
+            return 1;
+        /* A load ends the file loaded before it (reason "stop"); only an error is this load's. */
+        if (event->event_id == MPV_EVENT_END_FILE
+            && ((const mpv_event_end_file*)event->data)->reason == MPV_END_FILE_REASON_ERROR)
             return 1;
     }
 }
@@ -102,8 +109,8 @@ static void run(mpv_handle* mpv, FILE* log)
 
 int main(int argc, char* argv[])
 {
-    if (argc != 4) {
-        fprintf(stderr, "usage: heard_floor SONG EVENTS_FILE AUDIO_DRIVER\n");
+    if (argc != 4 && argc != 5) {
+        fprintf(stderr, "usage: heard_floor SONG EVENTS_FILE AUDIO_DRIVER [SPEED]\n");
         return 2;
     }
     setlocale(LC_NUMERIC, "C");
@@ -113,14 +120,22 @@ int main(int argc, char* argv[])
         fprintf(stderr, "heard_floor: cannot start libmpv or write %s\n", argv[2]);
         return 1;
     }
-    const char* options[][2] = {{"config", "no"},        {"vo", "null"},   {"vid", "no"},  {"terminal", "no"},
-                                {"keep-open", "always"}, {"pause", "yes"}, {"ao", argv[3]}};
+    const char* options[][2]
+        = {{"config", "no"},        {"vo", "null"},   {"vid", "no"},   {"terminal", "no"},
+           {"keep-open", "always"}, {"pause", "yes"}, {"ao", argv[3]}, {"speed", argc == 5 ? argv[4] : "1"}};
     for (size_t i = 0; i < sizeof options / sizeof options[0]; ++i)
         mpv_set_option_string(mpv, options[i][0], options[i][1]);
     const char* load[] = {"loadfile", argv[1], NULL};
-    if (mpv_initialize(mpv) < 0 || mpv_command(mpv, load) < 0 || wait_until_loaded(mpv) != 0) {
-        fprintf(stderr, "heard_floor: mpv could not play %s\n", argv[1]);
+    if (mpv_initialize(mpv) < 0) {
+        fprintf(stderr, "heard_floor: mpv could not start\n");
         return 1;
+    }
+    /* Loaded paused as many times as heard_bench loads it. */
+    for (int i = 0; i < kLoads; ++i) {
+        if (mpv_command(mpv, load) < 0 || wait_until_loaded(mpv) != 0) {
+            fprintf(stderr, "heard_floor: mpv could not play %s\n", argv[1]);
+            return 1;
+        }
     }
     run(mpv, log);
     fclose(log);

@@ -4,11 +4,19 @@
 #   bash bench/heard/run.sh BUILD_DIR [SET-UP]   (bench/run.sh calls it with its own build;
 #                                                 SET-UP picks the set-ups whose name holds it)
 #
+# Slowed down (0.5× and 0.75×, the pitch kept by mpv's scaletempo2) both players run at the same
+# speed, and what was heard is matched on the song's own time: the sound is then the song cut
+# into overlapping pieces of about 10 ms, each taken a few ms off the song's steady course, so
+# the eight 10 ms pieces before a moment are matched and, carried on to the moment at the
+# speed, their median gives the course heard. (The media time where the sound came back after
+# a pause is matched from one 10 ms piece, so its figure is only good to a few ms.)
+#
 # Method. For each set-up a private sound server is started here (its own XDG_RUNTIME_DIR and
 # HOME, a null sink at 48 kHz, no sound card; PipeWire with WirePlumber on a private D-Bus).
 # monitor_recorder records the sink's monitor with the server's timing of every buffer. The
 # song is 90 s of band-limited noise from a fixed seed (heard_analyse song), encoded by lame: any
-# 50 ms of it is a recognisable event that names its own media time. heard_bench plays it
+# 50 ms of it is a recognisable event that names its own media time. heard_bench loads it 8
+# times as the window's 载入歌曲 does (address, stop; none of it may be heard), then plays it
 # through the program's player (MediaPlayer, real libmpv, the program's own audio output
 # choice unless the set-up names one) and pauses at 20 random moments the way the pause button
 # does: pause(), then read the position; it logs the CLOCK_MONOTONIC time each play and pause
@@ -35,7 +43,8 @@
 # Printed per set-up and player: the median and worst of |readout - heard|, the signed mean,
 # the change of a second read while paused, |live position - heard| while playing, the figures
 # around each pause and, for PipeWire, the quantum the graph ran at; then the program's figures
-# beside the floor's, with their ratio (below 1: the program does better). Figures move with
+# beside the floor's, with their ratio (below 1: the program does better), as Markdown table
+# rows. Figures move with
 # the machine's load. The program's targets: readout 3 ms median and 10 ms worst, a second read
 # while paused within 1 ms, the live position within 15 ms.
 set -euo pipefail
@@ -113,42 +122,47 @@ start_pipewire_pulse() {
   wait_for pactl info
 }
 
-# record SET-UP RECORDER NAME COMMAND...: one run of a player against the sink's monitor.
+# record SET-UP RECORDER NAME SPEED COMMAND...: one run of a player against the sink's monitor.
 record() {
   "$bin/monitor_recorder" "$2" bench "$work/samples" "$work/timeline" &
   local recorder=$!
   sleep 0.5
-  "${@:4}"
+  "${@:5}"
   kill -INT "$recorder"
   wait "$recorder"
-  "$bin/heard_analyse" analyse "$1 ($3)" "$2" "$work/samples" "$work/timeline" "$work/events" "$work/$3.figures"
+  "$bin/heard_analyse" analyse "$1 ($3)" "$2" "$work/samples" "$work/timeline" "$work/events" "$work/$3.figures" "$4"
 }
 
-# measure SET-UP RECORDER OUTPUT [PROGRAM_OUTPUT]: the program's player, then the bare libmpv
-# client with the same audio output, on the same server.
+# measure SET-UP RECORDER OUTPUT SPEED [PROGRAM_OUTPUT]: the program's player, then the bare
+# libmpv client with the same audio output, on the same server, both at SPEED.
 measure() {
-  record "$1" "$2" program env QT_QPA_PLATFORM=offscreen "$bin/heard_bench" "$work/song.mp3" "$work/events" "${@:4}"
-  record "$1" "$2" floor "$bin/heard_floor" "$work/song.mp3" "$work/events" "$3"
+  record "$1" "$2" program "$4" env QT_QPA_PLATFORM=offscreen "$bin/heard_bench" "$work/song.mp3" "$work/events" \
+    "${5:--}" "$4"
+  record "$1" "$2" floor "$4" "$bin/heard_floor" "$work/song.mp3" "$work/events" "$3" "$4"
   "$bin/heard_analyse" compare "$1" "$work/program.figures" "$work/floor.figures"
 }
 
 "$bin/heard_analyse" song "$work/song.wav"
 lame --quiet -b 320 "$work/song.wav" "$work/song.mp3"
 
-# Each set-up: the name printed, how its server starts, the recorder, the floor's output and
-# the program's output when it is not the program's own choice.
+# Each set-up: the name printed, how its server starts, the recorder, the floor's output, the
+# speed of both players and the program's output when it is not the program's own choice.
 setups=(
-  "PipeWire, quantum free (32-2048)|start_pipewire 1024 32 2048|pipewire|pipewire|"
-  "PipeWire, quantum 128|start_pipewire 128|pipewire|pipewire|"
-  "PipeWire, quantum 512|start_pipewire 512|pipewire|pipewire|"
-  "PipeWire, quantum 2048|start_pipewire 2048|pipewire|pipewire|"
-  "pipewire-pulse, quantum 2048|start_pipewire_pulse 2048|pipewire|pulse|pulse"
-  "PulseAudio 16, null sink|start_pulseaudio|pulse|pulse|"
+  "PipeWire, quantum free (32-2048)|start_pipewire 1024 32 2048|pipewire|pipewire|1|"
+  "PipeWire, quantum 128|start_pipewire 128|pipewire|pipewire|1|"
+  "PipeWire, quantum 512|start_pipewire 512|pipewire|pipewire|1|"
+  "PipeWire, quantum 2048|start_pipewire 2048|pipewire|pipewire|1|"
+  "pipewire-pulse, quantum 2048|start_pipewire_pulse 2048|pipewire|pulse|1|pulse"
+  "PulseAudio 16, null sink|start_pulseaudio|pulse|pulse|1|"
+  "PipeWire, quantum free, speed 0.5|start_pipewire 1024 32 2048|pipewire|pipewire|0.5|"
+  "PipeWire, quantum free, speed 0.75|start_pipewire 1024 32 2048|pipewire|pipewire|0.75|"
+  "PulseAudio 16, null sink, speed 0.5|start_pulseaudio|pulse|pulse|0.5|"
+  "PulseAudio 16, null sink, speed 0.75|start_pulseaudio|pulse|pulse|0.75|"
 )
 for setup in "${setups[@]}"; do
-  IFS='|' read -r name server recorder output program_output <<<"$setup"
+  IFS='|' read -r name server recorder output speed program_output <<<"$setup"
   [[ $name == *"$only"* ]] || continue
   $server
-  measure "$name" "$recorder" "$output" ${program_output:+"$program_output"}
+  measure "$name" "$recorder" "$output" "$speed" ${program_output:+"$program_output"}
   stop_servers
 done

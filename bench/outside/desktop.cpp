@@ -53,6 +53,37 @@ std::vector<Desktop::Window> Desktop::windows() const
     return shown;
 }
 
+QRect Desktop::geometry(Window window) const
+{
+    XWindowAttributes attributes;
+    ::Window child = 0;
+    int x = 0;
+    int y = 0;
+    if (!XGetWindowAttributes(m_display, window, &attributes)
+        || !XTranslateCoordinates(m_display, window, m_root, 0, 0, &x, &y, &child))
+        return {};
+    return QRect(x, y, attributes.width, attributes.height);
+}
+
+QByteArray Desktop::pixels(const QRect& rect) const
+{
+    XImage* image = XGetImage(m_display, m_root, rect.x(), rect.y(), unsigned(rect.width()), unsigned(rect.height()),
+                              AllPlanes, ZPixmap);
+    if (!image)
+        return {};
+    QByteArray pixels(image->data, image->bytes_per_line * image->height);
+    XDestroyImage(image);
+    return pixels;
+}
+
+void Desktop::click(const QPoint& point)
+{
+    XTestFakeMotionEvent(m_display, -1, point.x(), point.y(), CurrentTime);
+    XTestFakeButtonEvent(m_display, 1, True, CurrentTime);
+    XTestFakeButtonEvent(m_display, 1, False, CurrentTime);
+    XSync(m_display, False);
+}
+
 void Desktop::focus(Window window)
 {
     XSetInputFocus(m_display, window, RevertToPointerRoot, CurrentTime);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QRect>
 #include <QString>
 
 #include <vector>
@@ -31,6 +32,14 @@ public:
     bool isEmpty() const { return centre() == m_empty; }
     // The top-level windows on the screen now, bigger than a menu.
     std::vector<Window> windows() const;
+
+    // Where a window is on the screen, in the root window's pixels.
+    QRect geometry(Window window) const;
+    // The pixels of a rectangle of the screen.
+    QByteArray pixels(const QRect& rect) const;
+    // The pointer moved to a point of the screen and the left button pressed and released there
+    // at once, as one quick click; returns once the server has them.
+    void click(const QPoint& point);
 
     void focus(Window window);
     // A key pressed and released, with Shift where the key's symbol needs it; waits for the server.

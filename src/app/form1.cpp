@@ -6,6 +6,7 @@
 #include "app/gridpageundo.h"
 #include "app/redokey.h"
 #include "app/sheetbox.h"
+#include "app/speedmenu.h"
 #include "app/timebox.h"
 #include "app/timeshiftdialog.h"
 #include "app/twips.h"
@@ -51,7 +52,7 @@ const auto kPlayCaption = u"播放"_s;
 const auto kPauseCaption = u"暂停"_s;
 const auto kReadoutTitle = u"当前时刻"_s;
 const auto kToggleAction = u"播放/暂停"_s;
-const auto kSongFilter = u"Mp3文件|*.mp3"_s;
+const auto kSongFilter = u"Mp3文件|*.mp3|所有音频文件|*.mp3 *.flac *.m4a *.aac *.ogg *.opus *.wav *.ape *.wma"_s;
 // The Save box's types: code page 936 first, chosen for a new sheet, then UTF-8.
 const auto kLrcFilter = u"LRC歌词文件|*.lrc|LRC歌词文件（UTF-8）|*.lrc"_s;
 constexpr int kUtf8SaveType = 2;
@@ -150,6 +151,8 @@ void Form1::createMenus()
     工具->setAccessibleName(工具->title());
     调整时间 = 工具->addAction(u"调整时间…"_s);
     调整时间->setObjectName(u"调整时间"_s);
+    播放速度 = new SpeedMenu(工具);
+    工具->addMenu(播放速度);
 
     帮助 = menuBar->addMenu(u"帮助"_s);
     帮助->setObjectName(u"帮助"_s);
@@ -284,6 +287,7 @@ void Form1::connectHandlers()
     connect(mp3, &MediaPlayer::startFailed, this, &Form1::mp3_StartFailed);
     connect(调整时间, &QAction::triggered, this, &Form1::调整时间_Click);
     connect(Text2, &SheetBox::lineDoubleClicked, this, &Form1::Text2_DblClick);
+    connect(播放速度, &SpeedMenu::rateChosen, this, &Form1::播放速度_Click);
 }
 
 template <typename Body>
@@ -469,6 +473,12 @@ void Form1::Command4_Click()
 void Form1::Command5_Click()
 {
     handle(u"音量-"_s, [this] { mp3->settings().setVolume(mp3->settings().volume() - kVolumeStep); });
+}
+
+// Positions stay in the song's own time at every rate, so the readout and the tags need nothing.
+void Form1::播放速度_Click(double rate)
+{
+    handle(u"播放速度"_s, [this, rate] { mp3->settings().setRate(rate); });
 }
 
 void Form1::Command6_Click()

@@ -20,6 +20,7 @@ class QTimer;
 class SheetBox;
 class Skin;
 class SkinLabel;
+class SpeedMenu;
 class UserPrompts;
 
 class Form1 : public QWidget
@@ -38,6 +39,7 @@ public:
     QAction* closeItem;
     QMenu* 工具;
     QAction* 调整时间;
+    SpeedMenu* 播放速度;
     QMenu* 帮助;
     QAction* 使用说明;
     QAction* a;
@@ -104,6 +106,7 @@ public:
     void mp3_StartFailed(const QString& reason);
     void 调整时间_Click();
     void Text2_DblClick(const QString& line);
+    void 播放速度_Click(double rate);
 
 protected:
     // 退出程序, the caption bar's close button and the window manager all close through here.

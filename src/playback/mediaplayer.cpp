@@ -3,6 +3,7 @@
 
 #include "playback/mpvsession.h"
 #include "playback/playerdisplay.h"
+#include "playback/progresstrack.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -21,6 +22,8 @@ constexpr int kRepaintIntervalMs = 50;
 // Lyrics must change on the frame their tag falls on; never fewer frames than this a second.
 constexpr double kMinFrameRate = 30.0;
 constexpr double kAssumedFrameRate = 60.0;
+// The volume libmpv starts with; shown until it runs.
+constexpr int kDesignVolume = 50;
 
 int frameIntervalMs(const QScreen* screen)
 {
@@ -40,6 +43,10 @@ MediaPlayer::MediaPlayer(QWidget* parent)
     connect(&m_frameClock, &QTimer::timeout, this, &MediaPlayer::refreshDisplay);
     connect(&m_starter, &MpvStarter::started, this, &MediaPlayer::useSession);
     connect(&m_starter, &MpvStarter::failed, this, &MediaPlayer::startFailed);
+    m_track = new ProgressTrack(this);
+    connect(m_track, &ProgressTrack::dragged, this, &MediaPlayer::showDraggedTo);
+    connect(m_track, &ProgressTrack::released, this, &MediaPlayer::seekToFraction);
+    placeTrack();
     refreshDisplay();
 }
 
@@ -72,6 +79,10 @@ void MediaPlayer::useSession()
     connect(m_session, &MpvSession::stateChanged, this, &MediaPlayer::rememberTitle);
     connect(m_session, &MpvSession::stateChanged, this, &MediaPlayer::updateFrameClock);
     connect(m_session, &MpvSession::stateChanged, this, &MediaPlayer::scheduleRepaint);
+    connect(m_session, &MpvSession::stateChanged, this, &MediaPlayer::updateTrack);
+    // Not held back by the repaint throttle: a seek or a volume step shows on the next frame.
+    connect(m_session, &MpvSession::sought, this, &MediaPlayer::refreshDisplay);
+    connect(m_session, &MpvSession::volumeChanged, this, &MediaPlayer::refreshDisplay);
 }
 
 QString MediaPlayer::URL() const
@@ -82,10 +93,15 @@ QString MediaPlayer::URL() const
 void MediaPlayer::setURL(const QString& path)
 {
     m_url = path;
-    if (path.isEmpty())
+    if (path.isEmpty()) {
         session().unload();
-    else
-        session().load(path, !m_autoStart);
+        return;
+    }
+    // Always opened paused: starting at once and being stopped by the caller right after would
+    // already have sent the song's first milliseconds to the sound server.
+    session().load(path, true);
+    if (m_autoStart)
+        m_controls->playWhenIdle();
 }
 
 PlayerControls& MediaPlayer::controls()
@@ -126,7 +142,53 @@ void MediaPlayer::setAudioDriver(const QString& driver)
 void MediaPlayer::setDisplayRect(const QRect& rect)
 {
     m_displayRect = rect;
+    placeTrack();
     update();
+}
+
+ProgressTrack* MediaPlayer::progressTrack() const
+{
+    return m_track;
+}
+
+void MediaPlayer::resizeEvent(QResizeEvent*)
+{
+    placeTrack();
+}
+
+void MediaPlayer::placeTrack()
+{
+    m_track->setGeometry(progressTrackArea(displayRect()));
+}
+
+void MediaPlayer::updateTrack()
+{
+    const bool seekable = m_session && m_session->media() == MpvSession::Media::Ready && duration() > 0.0;
+    m_track->setSeekable(seekable);
+    if (!seekable && m_dragFraction) {
+        m_dragFraction.reset();
+        refreshDisplay();
+    }
+}
+
+void MediaPlayer::showDraggedTo(double fraction)
+{
+    m_dragFraction = fraction;
+    refreshDisplay();
+}
+
+// Through the player's controls, as the program's own seek steps go: the same clamping, the
+// same wait until mpv has applied it. Errors are not shown, as with the player's own menu.
+void MediaPlayer::seekToFraction(double fraction)
+{
+    m_dragFraction.reset();
+    const double length = duration();
+    if (length > 0.0) {
+        try {
+            controls().setCurrentPosition(fraction * length);
+        } catch (const std::exception&) {}
+    }
+    refreshDisplay();
 }
 
 QRect MediaPlayer::displayRect() const
@@ -150,8 +212,9 @@ void MediaPlayer::paintEvent(QPaintEvent*)
 {
     m_starter.startAfterThisFrame();
     QPainter painter(this);
-    const double now = position();
-    const PlayerDisplayState state{m_displayTitle, statusText(), now, duration(), currentLyric(now)};
+    const double length = duration();
+    const double now = m_dragFraction ? *m_dragFraction * length : position();
+    const PlayerDisplayState state{m_displayTitle, statusText(), now, length, currentLyric(now), volume()};
     paintPlayerDisplay(painter, displayRect(), palette(), state);
 }
 
@@ -196,6 +259,11 @@ double MediaPlayer::duration() const
     return m_session ? m_session->duration() : 0.0;
 }
 
+int MediaPlayer::volume() const
+{
+    return m_session ? qRound(m_session->volume()) : kDesignVolume;
+}
+
 QString MediaPlayer::statusText() const
 {
     switch (m_session ? m_session->media() : MpvSession::Media::None) {
@@ -238,8 +306,10 @@ void MediaPlayer::repaintIfPending()
 void MediaPlayer::refreshDisplay()
 {
     update(displayRect());
-    const double now = position();
-    QString description = u"位置 %1 / 时长 %2"_s.arg(lrcClockText(now), lrcClockText(duration()));
+    const double length = duration();
+    const double now = m_dragFraction ? *m_dragFraction * length : position();
+    QString description
+        = u"位置 %1 / 时长 %2 / 音量 %3"_s.arg(lrcClockText(now), lrcClockText(length), QString::number(volume()));
     if (const std::optional<LyricMoment> lyric = currentLyric(now); lyric && !lyric->line.isEmpty())
         description += u" / 歌词 %1"_s.arg(lyric->line);
     if (description != accessibleDescription())

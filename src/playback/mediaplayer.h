@@ -14,6 +14,7 @@
 #include <optional>
 
 class MpvSession;
+class ProgressTrack;
 class QMenu;
 
 class MediaPlayer : public QWidget
@@ -37,8 +38,10 @@ public:
     bool isStarted() const;
 
     // These wait for libmpv to start, and throw UserError when it cannot (see startFailed()).
-    // Loads the file and, with autoStart, plays it; returns once it plays or has failed.
-    // A file that cannot be opened throws UserError, and so does play() afterwards.
+    // Loads the file paused and returns once it is ready or has failed; with autoStart it plays
+    // from the event loop unless the caller plays, pauses or stops it first (nothing is heard of
+    // a song loaded and stopped in one handler). A file that cannot be opened throws UserError,
+    // and so does play() afterwards.
     // "" unloads the media.
     void setURL(const QString& path);
 
@@ -56,6 +59,9 @@ public:
     // Where in the widget the display is drawn; an empty rectangle means the whole widget.
     void setDisplayRect(const QRect& rect);
     QRect displayRect() const;
+    // The clickable band over the progress bar: a click there seeks to the place clicked, a drag
+    // shows the place under the pointer and seeks where the button comes up.
+    ProgressTrack* progressTrack() const;
     // The sheet's lines to show as the song plays; the display follows them at once. While a
     // song plays and the timeline holds tags, the display is redrawn at the screen's frame rate.
     void setLyricTimeline(const LyricTimeline& timeline);
@@ -67,6 +73,7 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
@@ -78,6 +85,11 @@ private:
     void updateFrameClock();
     std::optional<LyricMoment> currentLyric(double at) const;
     void rememberTitle();
+    void placeTrack();
+    void updateTrack();
+    void showDraggedTo(double fraction);
+    void seekToFraction(double fraction);
+    int volume() const;
     void runFromMenu(void (PlayerControls::*operation)());
     double position() const;
     QString statusText() const;
@@ -99,4 +111,7 @@ private:
     bool m_repaintPending = false;
     LyricTimeline m_lyrics;
     QTimer m_frameClock;
+    ProgressTrack* m_track = nullptr;
+    // Where a drag on the track holds the pointer, as a fraction of the song; shown, not yet sought.
+    std::optional<double> m_dragFraction;
 };

@@ -109,6 +109,8 @@ MpvSession::MpvSession(const MpvLibrary& mpv, QObject* parent)
         {"volume", "50"},
         {"mute", "no"},
         {"speed", "1"},
+        // Slowed down, a song keeps its pitch: mpv puts its scaletempo2 filter in then.
+        {"audio-pitch-correction", "yes"},
         {"pause", "yes"},
         {"ao", kDefaultAudioDrivers},
         // mpv's PipeWire output takes the end of the last block it handed over for the end of
@@ -286,6 +288,7 @@ void MpvSession::seek(double seconds)
             m_pausedSeekCorrection = correction;
     }
     Q_EMIT positionChanged();
+    Q_EMIT sought();
 }
 
 double MpvSession::volume() const
@@ -296,6 +299,21 @@ double MpvSession::volume() const
 void MpvSession::setVolume(double volume)
 {
     m_mpv.set_property(m_handle, "volume", MPV_FORMAT_DOUBLE, &volume);
+    Q_EMIT volumeChanged();
+}
+
+double MpvSession::speed() const
+{
+    return doubleProperty("speed", 1.0);
+}
+
+// mpv's positions take the speed into account (what the sound server holds counts in song
+// time); the clock's own moving on of blockwise reports must do the same.
+void MpvSession::setSpeed(double speed)
+{
+    drainEvents();
+    m_mpv.set_property(m_handle, "speed", MPV_FORMAT_DOUBLE, &speed);
+    m_clock.setRate(this->speed());
 }
 
 std::optional<QByteArray> MpvSession::tag(const QString& key) const

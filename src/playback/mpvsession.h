@@ -57,6 +57,11 @@ public:
     double volume() const;
     void setVolume(double volume);
 
+    // Song seconds per second of playback, with the pitch kept; it stays for every song loaded
+    // afterwards. Positions stay in the song's own time.
+    double speed() const;
+    void setSpeed(double speed);
+
     // A tag of the media, looked up without regard to case, as the file's bytes came through
     // (usually UTF-8, but ID3v1 tags hand over their own code page); nullopt when it has none.
     std::optional<QByteArray> tag(const QString& key) const;
@@ -64,6 +69,9 @@ public:
 Q_SIGNALS:
     void positionChanged();
     void stateChanged();
+    // A seek has been applied: the position reads the new place now.
+    void sought();
+    void volumeChanged();
 
 private:
     static void wakeUp(void* context);

@@ -31,13 +31,19 @@ bool PlaybackClock::isBlockwise() const
     return m_blockwise;
 }
 
+void PlaybackClock::setRate(double rate)
+{
+    m_rate = rate;
+    m_reports.clear();
+}
+
 void PlaybackClock::reported(double at, double position)
 {
     if (!m_blockwise)
         return;
     while (!m_reports.empty() && m_reports.front().at < at - kReportWindow)
         m_reports.pop_front();
-    m_reports.push_back({at, position - at});
+    m_reports.push_back({at, position - m_rate * at});
 }
 
 std::optional<double> PlaybackClock::heardAt(double at) const
@@ -59,7 +65,7 @@ std::optional<double> PlaybackClock::heardAt(double at) const
     std::sort(least.begin(), least.end());
     // A server held up in counting a block keeps reporting the block before, behind what is
     // heard; the next least block's reports stand for when that happens once.
-    return at + least[least.size() >= 3 ? 1 : 0];
+    return m_rate * at + least[least.size() >= 3 ? 1 : 0];
 }
 
 void PlaybackClock::halted(double seconds)

@@ -27,6 +27,9 @@ public:
     // as they are.
     void setBlockwise(bool blockwise);
     bool isBlockwise() const;
+    // Song seconds per second of the steady clock (mpv's speed): a report moves on at this rate.
+    // Reports read at another rate say nothing of this one and are dropped; a halt stays.
+    void setRate(double rate);
 
     // A report of what is heard, read while playing; `at` is taken just before the read, so
     // that a slow read can only make the report run ahead.
@@ -48,11 +51,12 @@ private:
     struct Report
     {
         double at;
-        // The report less its moment: what it says was heard at moment 0.
+        // The report less its moment in song time: what it says was heard at moment 0.
         double offset;
     };
 
     bool m_blockwise = false;
+    double m_rate = 1.0;
     // Blockwise reports of the last second, oldest first.
     std::deque<Report> m_reports;
     std::optional<double> m_halted;

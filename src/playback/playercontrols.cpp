@@ -4,12 +4,17 @@
 #include "common/usererror.h"
 #include "playback/mpvsession.h"
 
+#include <QTimer>
+
+#include <exception>
+
 PlayerControls::PlayerControls(MpvSession& session)
     : m_session(session)
 {}
 
 void PlayerControls::play()
 {
+    m_playPending = false;
     throwIfFailed();
     if (m_session.media() != MpvSession::Media::Ready)
         return;
@@ -20,12 +25,14 @@ void PlayerControls::play()
 
 void PlayerControls::pause()
 {
+    m_playPending = false;
     if (m_session.media() == MpvSession::Media::Ready)
         m_session.setPaused(true);
 }
 
 void PlayerControls::stop()
 {
+    m_playPending = false;
     if (m_session.media() != MpvSession::Media::Ready)
         return;
     m_session.setPaused(true);
@@ -47,4 +54,19 @@ void PlayerControls::throwIfFailed() const
 {
     if (m_session.media() == MpvSession::Media::Failed)
         throw UserError(m_session.failure());
+}
+
+// The session outlives these controls' use from its event queue: the timer goes with it.
+void PlayerControls::playWhenIdle()
+{
+    m_playPending = true;
+    QTimer::singleShot(0, &m_session, [this] {
+        if (!m_playPending)
+            return;
+        try {
+            play();
+        } catch (const std::exception&) {
+            // Nobody is there to be told; the next play() throws the same again.
+        }
+    });
 }

@@ -22,8 +22,13 @@ public:
     // Throws UserError when the media could not be opened.
     void setCurrentPosition(double seconds);
 
+    // Plays once the event loop is next idle, unless play(), pause() or stop() comes first: a
+    // song loaded and stopped in one go never reaches the sound server.
+    void playWhenIdle();
+
 private:
     void throwIfFailed() const;
 
     MpvSession& m_session;
+    bool m_playPending = false;
 };

@@ -26,6 +26,16 @@ QRectF progressTrack(const QRect& inner, int barHeight)
     return QRectF(inner.left(), inner.bottom() + 1 - barHeight, inner.width(), barHeight);
 }
 
+QRect innerArea(const QRect& area)
+{
+    return area.adjusted(kPadding, kPadding, -kPadding, -kPadding);
+}
+
+int barHeightOf(const QRect& inner)
+{
+    return std::clamp(inner.height() / 6, kMinBarHeight, kMaxBarHeight);
+}
+
 void paintProgress(QPainter& painter, const QRectF& track, const QPalette& palette, double fraction)
 {
     const double radius = track.height() / 2.0;
@@ -42,7 +52,10 @@ void paintProgress(QPainter& painter, const QRectF& track, const QPalette& palet
 
 QString clockText(const PlayerDisplayState& state)
 {
-    return u"%1  %2 / %3"_s.arg(state.status, lrcClockText(state.position), lrcClockText(state.duration));
+    QString text = u"%1  %2 / %3"_s.arg(state.status, lrcClockText(state.position), lrcClockText(state.duration));
+    if (state.volume)
+        text += u"  音量 %1"_s.arg(*state.volume);
+    return text;
 }
 
 void paintTexts(QPainter& painter, const QRect& line, const QPalette& palette, const PlayerDisplayState& state)
@@ -129,6 +142,13 @@ QString lrcClockText(double seconds)
         .arg(cut.fraction.leftJustified(2, u'0'));
 }
 
+QRect progressTrackArea(const QRect& area)
+{
+    const QRect inner = innerArea(area);
+    const QRect track = progressTrack(inner, barHeightOf(inner)).toRect();
+    return QRect(QPoint(track.left(), track.top() - kPadding), QPoint(track.right(), area.bottom()));
+}
+
 void paintPlayerDisplay(QPainter& painter, const QRect& area, const QPalette& palette, const PlayerDisplayState& state)
 {
     painter.save();
@@ -137,9 +157,8 @@ void paintPlayerDisplay(QPainter& painter, const QRect& area, const QPalette& pa
     painter.setBrush(palette.color(QPalette::Base));
     painter.drawRect(QRectF(area).adjusted(0.5, 0.5, -0.5, -0.5));
 
-    const QRect inner = area.adjusted(kPadding, kPadding, -kPadding, -kPadding);
-    const int barHeight = std::clamp(inner.height() / 6, kMinBarHeight, kMaxBarHeight);
-    const QRectF track = progressTrack(inner, barHeight);
+    const QRect inner = innerArea(area);
+    const QRectF track = progressTrack(inner, barHeightOf(inner));
     const double fraction = state.duration > 0.0 ? std::clamp(state.position / state.duration, 0.0, 1.0) : 0.0;
     paintProgress(painter, track, palette, fraction);
 

@@ -1,4 +1,4 @@
-// The player's settings the program changes: the volume on the scale 0 to 100.
+// The player's settings the program changes: the volume on the scale 0 to 100 and the rate.
 #include "playback/playersettings.h"
 
 #include "playback/mpvsession.h"
@@ -27,4 +27,14 @@ int PlayerSettings::volume() const
 void PlayerSettings::setVolume(int volume)
 {
     m_session.setVolume(std::clamp(volume, kMinVolume, kMaxVolume));
+}
+
+double PlayerSettings::rate() const
+{
+    return m_session.speed();
+}
+
+void PlayerSettings::setRate(double rate)
+{
+    m_session.setSpeed(std::clamp(rate, kMinRate, kMaxRate));
 }

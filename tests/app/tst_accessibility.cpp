@@ -116,6 +116,7 @@ void TestAccessibility::controls_data()
     row(false, "menuBar", QAccessible::MenuBar, u"菜单栏"_s);
     row(false, "文件", QAccessible::PopupMenu, u"文件"_s);
     row(false, "工具", QAccessible::PopupMenu, u"工具"_s);
+    row(false, "播放速度", QAccessible::PopupMenu, u"播放速度"_s);
     row(false, "帮助", QAccessible::PopupMenu, u"帮助"_s);
     row(false, "minimiseButton", button, u"最小化"_s);
     row(false, "closeButton", button, u"关闭"_s);
@@ -151,14 +152,14 @@ void TestAccessibility::controls()
 void TestAccessibility::playerDescriptionTellsPositionAndLength()
 {
     QAccessibleInterface* player = QAccessible::queryAccessibleInterface(m_form->mp3);
-    QCOMPARE(player->text(QAccessible::Description), u"位置 00:00.00 / 时长 00:00.00"_s);
+    QCOMPARE(player->text(QAccessible::Description), u"位置 00:00.00 / 时长 00:00.00 / 音量 50"_s);
     const QString song = m_fixtures.tone(u"两秒.mp3"_s, 2);
     QVERIFY2(!song.isEmpty(), qPrintable(m_fixtures.error()));
     m_prompts.fileAnswers << song;
     m_form->载入歌曲->trigger();
-    QTRY_COMPARE(player->text(QAccessible::Description), u"位置 00:00.00 / 时长 00:02.08"_s);
+    QTRY_COMPARE(player->text(QAccessible::Description), u"位置 00:00.00 / 时长 00:02.08 / 音量 50"_s);
     m_form->mp3->controls().setCurrentPosition(1.5);
-    QTRY_COMPARE(player->text(QAccessible::Description), u"位置 00:01.50 / 时长 00:02.08"_s);
+    QTRY_COMPARE(player->text(QAccessible::Description), u"位置 00:01.50 / 时长 00:02.08 / 音量 50"_s);
 }
 
 // The real boxes: Qt gives a message box the alert role, which screen readers announce when it

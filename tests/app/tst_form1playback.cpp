@@ -102,7 +102,8 @@ void TestForm1Playback::loadEnablesTransportAtNextTickAndStaysStopped()
         QVERIFY(!button->isEnabled());
 
     load(m_song);
-    QCOMPARE(m_prompts.askedFilters, QStringList{u"Mp3文件|*.mp3"_s});
+    QCOMPARE(m_prompts.askedFilters,
+             QStringList{u"Mp3文件|*.mp3|所有音频文件|*.mp3 *.flac *.m4a *.aac *.ogg *.opus *.wav *.ape *.wma"_s});
     QCOMPARE(m_form->mp3->URL(), m_song);
     QCOMPARE(m_form->SkinLabel2->text(), u"测试歌曲"_s);
     QTRY_VERIFY_WITH_TIMEOUT(m_form->Command5->isEnabled(), 1000);
@@ -247,14 +248,18 @@ void TestForm1Playback::volumeStepsClamp()
     for (int expected : upwards) {
         m_form->Command4->click();
         QCOMPARE(m_form->mp3->settings().volume(), expected);
+        QCOMPARE(m_form->mp3->accessibleDescription(), u"位置 00:00.00 / 时长 00:08.10 / 音量 %1"_s.arg(expected));
     }
     for (int click = 0; click < 20; ++click)
         m_form->Command5->click();
     QCOMPARE(m_form->mp3->settings().volume(), 0);
     m_form->Command5->click();
     QCOMPARE(m_form->mp3->settings().volume(), 0);
+    QCOMPARE(m_form->mp3->accessibleDescription(), u"位置 00:00.00 / 时长 00:08.10 / 音量 0"_s);
     m_form->Command4->click();
     QCOMPARE(m_form->mp3->settings().volume(), 5);
+    QCOMPARE(m_form->mp3->accessibleDescription(), u"位置 00:00.00 / 时长 00:08.10 / 音量 5"_s);
+    QCOMPARE(stripShown(), stripExpected(std::nullopt));
 }
 
 void TestForm1Playback::secondSongWhilePlayingStopsIt()
@@ -316,9 +321,9 @@ QImage TestForm1Playback::stripExpected(const std::optional<LyricMoment>& lyric)
     QImage image(player.displayRect().size(), QImage::Format_RGB32);
     QPainter painter(&image);
     painter.setFont(player.font());
-    paintPlayerDisplay(
-        painter, image.rect(), player.palette(),
-        {u"测试歌曲"_s, u"已暂停"_s, m_form->mp3->controls().currentPosition(), m_form->mp3->duration(), lyric});
+    paintPlayerDisplay(painter, image.rect(), player.palette(),
+                       {u"测试歌曲"_s, u"已暂停"_s, m_form->mp3->controls().currentPosition(), m_form->mp3->duration(),
+                        lyric, m_form->mp3->settings().volume()});
     return image.copy(1, 1, image.width() - 2, image.height() - 2);
 }
 
@@ -339,7 +344,7 @@ void TestForm1Playback::stripShowsTheSheetLineAfterSeeksAndEdits()
         QCOMPARE(stripShown(), stripExpected(shown));
         QVERIFY(stripShown() != stripExpected(std::nullopt));
     }
-    QTRY_COMPARE(m_form->mp3->accessibleDescription(), u"位置 00:06.50 / 时长 00:08.10 / 歌词 第二句"_s);
+    QTRY_COMPARE(m_form->mp3->accessibleDescription(), u"位置 00:06.50 / 时长 00:08.10 / 音量 50 / 歌词 第二句"_s);
 
     // Typed at the end of the sheet (the words through the input method): shown at once, in place.
     m_form->Text2->moveCursor(QTextCursor::End);

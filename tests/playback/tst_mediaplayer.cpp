@@ -112,6 +112,10 @@ void TestMediaPlayer::titles_data()
     QTest::newRow("ID3v1 GBK") << m_fixtures.withId3v1Title(u"v1.mp3"_s, kGbkTestSong) << u"测试歌曲"_s;
     QTest::newRow("line breaks in the tag")
         << m_fixtures.withId3v2Title(u"lines.mp3"_s, u"第一行\r\n第二行"_s, Encoding::Utf8) << u"第一行  第二行"_s;
+    QTest::newRow("FLAC, Vorbis comment") << m_fixtures.encoded(u"flac 歌.flac"_s, u"长江 之歌"_s) << u"长江 之歌"_s;
+    QTest::newRow("Ogg Vorbis, Vorbis comment") << m_fixtures.encoded(u"ogg 歌.ogg"_s, u"黄河"_s) << u"黄河"_s;
+    QTest::newRow("FLAC without tags: the file's name") << m_fixtures.encoded(u"无 标签.flac"_s, {}) << u"无 标签"_s;
+    QTest::newRow("WAV: the file's name") << m_fixtures.encoded(u"波形.v1.wav"_s, {}) << u"波形.v1"_s;
     QTest::newRow("100,000 characters") << m_fixtures.withId3v2Title(u"long.mp3"_s, QString(100000, u'长'),
                                                                      Encoding::Utf8)
                                         << QString(kMaxTitleLength, u'长') + u'…';
