@@ -7,6 +7,7 @@
 // connection from the moment the server has the click to the first changed pixel of a line
 // across the middle of the bar. Run under an X server; without a compositor the figures are
 // the time to the pixels, to be set beside a frame (16.7 ms at 60 Hz).
+#include "figures/figures.h"
 #include "outside/childprocess.h"
 #include "outside/desktop.h"
 #include "outside/watching.h"
@@ -70,11 +71,6 @@ bool measure(Desktop& screen, const QByteArray& program, const QString& song, Si
     return child.isRunning();
 }
 
-double worst(const std::vector<double>& values)
-{
-    return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -103,13 +99,11 @@ int main(int argc, char* argv[])
                 "program %d, bare %d\n",
                 program.latencies.size(), (long long)std::chrono::seconds(kShownTimeout).count(), program.missed,
                 bare.missed);
-    std::printf("| measure | program | floor | ratio |\n|---|---|---|---|\n");
-    const double programMedian = median(program.latencies);
-    const double bareMedian = median(bare.latencies);
-    std::printf("| click on the bar to the new position shown, median | %.2f ms | %.2f ms | %.2f |\n", programMedian,
-                bareMedian, programMedian / bareMedian);
-    std::printf("| click on the bar to the new position shown, worst | %.2f ms | %.2f ms | %.2f |\n",
-                worst(program.latencies), worst(bare.latencies), worst(program.latencies) / worst(bare.latencies));
+    figures::printTableHeader();
+    figures::printRow("click on the bar to the new position shown, median", figures::median(program.latencies),
+                      figures::median(bare.latencies), "ms");
+    figures::printRow("click on the bar to the new position shown, worst", figures::worst(program.latencies),
+                      figures::worst(bare.latencies), "ms");
     std::printf("one frame at 60 Hz: 16.67 ms\n");
     return 0;
 }

@@ -4,9 +4,9 @@
 #include "app/speedmenu.h"
 #include "playback/mediaplayer.h"
 #include "playback/positionreadout.h"
-#include "scriptedprompts.h"
 #include "support/mediafixtures.h"
 #include "support/pulseserver.h"
+#include "support/scriptedprompts.h"
 #include "support/testmain.h"
 
 #include <QAction>
