@@ -2,6 +2,7 @@
 #include "app/form1.h"
 #include "app/sheetbox.h"
 #include "figures/figures.h"
+#include "sheets.h"
 #include "support/numericlocale.h"
 #include "support/scriptedprompts.h"
 
@@ -19,16 +20,6 @@ namespace {
 constexpr int kSheetLines = 10000;
 constexpr int kCommits = 20;
 
-QString longSheet()
-{
-    QString sheet;
-    for (int line = 0; line < kSheetLines; ++line)
-        sheet += u"[%1:%2.50][]这是第%3行歌词，月光洒在窗前\r\n"_s.arg(line / 60 % 100, 2, 10, QLatin1Char('0'))
-                     .arg(line % 60, 2, 10, QLatin1Char('0'))
-                     .arg(line);
-    return sheet;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -38,7 +29,7 @@ int main(int argc, char* argv[])
     ScriptedPrompts prompts;
     Form1 form(prompts);
     form.show();
-    form.Text2->setText(longSheet());
+    form.Text2->setText(sheets::numberedSheet(kSheetLines, true));
     QApplication::processEvents();
 
     std::vector<double> times;

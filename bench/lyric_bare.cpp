@@ -86,8 +86,8 @@ protected:
         QPainter painter(this);
         painter.fillRect(rect(), palette().base());
         painter.drawText(rect(), Qt::AlignRight | Qt::AlignTop, QString::number(m_player.position(), 'f', 2));
-        painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop, phrases()[0]);
-        painter.drawText(rect(), Qt::AlignLeft | Qt::AlignBottom, phrases()[1]);
+        painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop, sheets::phrases()[0]);
+        painter.drawText(rect(), Qt::AlignLeft | Qt::AlignBottom, sheets::phrases()[1]);
     }
 
 private:

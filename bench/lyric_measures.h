@@ -4,6 +4,7 @@
 #pragma once
 
 #include "figures/figures.h"
+#include "sheets.h"
 #include "support/paintcounter.h"
 
 #include <QApplication>
@@ -12,7 +13,7 @@
 #include <QEventLoop>
 #include <QList>
 #include <QPlainTextEdit>
-#include <QStringList>
+#include <QString>
 #include <QTest>
 #include <QTextCursor>
 #include <QTimer>
@@ -32,36 +33,10 @@ constexpr int kSamples = 40;
 constexpr int kFrames = 200;
 constexpr int kPlayMs = 2000;
 
-inline const QStringList& phrases()
-{
-    static const QStringList phrases = {
-        u"风吹过山岗的时候，你在远方轻轻唱"_s,
-        u"那年夏天的雨落满了整条街"_s,
-        u"我把思念写进星光里"_s,
-        u"月光洒在窗前的小路上"_s,
-        u"走过的春天还留在心里，不曾老去"_s,
-        u"海浪一遍遍诉说着从前"_s,
-    };
-    return phrases;
-}
-
-inline QString tag(int centiseconds)
-{
-    return u"%1:%2.%3"_s.arg(centiseconds / 6000, 2, 10, QLatin1Char('0'))
-        .arg(centiseconds / 100 % 60, 2, 10, QLatin1Char('0'))
-        .arg(centiseconds % 100, 2, 10, QLatin1Char('0'));
-}
-
 // Lines as pages of the grid leave them: one tag and an empty one, now and then a repeat tag.
 inline QString longSheet()
 {
-    QString sheet;
-    for (int line = 0; line < kLines; ++line) {
-        const int at = line * 30;
-        const QString second = line % 5 == 0 ? tag(at + 90000) : QString();
-        sheet += u'[' + tag(at) + u"]["_s + second + u']' + phrases()[line % phrases().size()] + u"\n"_s;
-    }
-    return sheet;
+    return sheets::taggedSheet(kLines, 30, sheets::SecondTag::EmptyOrRepeat, sheets::phrases().first(6), u"\n");
 }
 
 inline double timedMs(const std::function<void()>& work)

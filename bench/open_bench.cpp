@@ -10,6 +10,7 @@
 #include "figures/figures.h"
 #include "lyrics/lrcfile.h"
 #include "playback/mediaplayer.h"
+#include "sheets.h"
 #include "support/numericlocale.h"
 #include "support/paintcounter.h"
 #include "support/scriptedprompts.h"
@@ -34,33 +35,13 @@ namespace {
 constexpr int kLines = 50000;
 constexpr int kRounds = 11;
 
-QString tag(int centiseconds)
-{
-    return u"%1:%2.%3"_s.arg(centiseconds / 6000, 2, 10, QLatin1Char('0'))
-        .arg(centiseconds / 100 % 60, 2, 10, QLatin1Char('0'))
-        .arg(centiseconds % 100, 2, 10, QLatin1Char('0'));
-}
-
-// Lines as the export leaves them: one or two tags and a Chinese line.
+// Lines as the export leaves them: one or two tags and a Chinese line; no line end after the
+// last, so that the sheet holds kLines lines.
 QString longSheet()
 {
-    static const QStringList phrases = {
-        u"风吹过山岗的时候，你在远方轻轻唱"_s,
-        u"那年夏天的雨落满了整条街"_s,
-        u"我把思念写进星光里"_s,
-        u"月光洒在窗前的小路上"_s,
-        u"走过的春天还留在心里，不曾老去"_s,
-        u"海浪一遍遍诉说着从前"_s,
-        u"灯火阑珊处，谁还在等候"_s,
-        u"（合）啦啦啦 — 一起唱吧！"_s,
-    };
-    QStringList lines;
-    for (int line = 0; line < kLines; ++line) {
-        const int at = line * 30;
-        const QString second = line % 5 == 0 ? u'[' + tag(at + 90000) + u']' : QString();
-        lines << u'[' + tag(at) + u']' + second + phrases[line % phrases.size()];
-    }
-    return lines.join(u"\r\n"_s);
+    QString sheet = sheets::taggedSheet(kLines, 30, sheets::SecondTag::RepeatOnly, sheets::phrases().first(8), u"\r\n");
+    sheet.chop(2);
+    return sheet;
 }
 
 int runProgram(int argc, char* argv[])

@@ -8,6 +8,7 @@
 #include "figures/figures.h"
 #include "lyrics/recoverydata.h"
 #include "playback/mediaplayer.h"
+#include "sheets.h"
 #include "support/numericlocale.h"
 #include "support/paintcounter.h"
 #include "support/scriptedprompts.h"
@@ -40,16 +41,6 @@ constexpr int kBlock = 20;
 // A brisk typist: a key every 60 ms, so that about one recovery write falls into each block.
 constexpr qint64 kKeyPacingMs = 60;
 constexpr qint64 kGiveUpMs = 5000;
-
-QString longSheet()
-{
-    QString sheet;
-    for (int line = 0; line < kSheetLines; ++line)
-        sheet += u"[%1:%2.50][]这是第%3行歌词，月光洒在窗前\n"_s.arg(line / 60 % 100, 2, 10, QLatin1Char('0'))
-                     .arg(line % 60, 2, 10, QLatin1Char('0'))
-                     .arg(line);
-    return sheet;
-}
 
 // The value below which the given fraction of the values lie.
 double percentile(std::vector<double> values, double fraction)
@@ -106,7 +97,7 @@ int main(int argc, char* argv[])
         return 1;
     }
     Recovery recovery(form, prompts, folder);
-    form.Text2->setPlainText(longSheet());
+    form.Text2->setPlainText(sheets::numberedSheet(kSheetLines, true, u"\n"));
     form.Text2->document()->setModified(true);
     form.Text2->setFocus();
     form.Text2->moveCursor(QTextCursor::End);

@@ -1,6 +1,7 @@
 // Time of saving a 10,000-line sheet with the sync, beside save_bare's plain write, fsync and rename of the same bytes.
 #include "figures/figures.h"
 #include "lyrics/lrcfile.h"
+#include "sheets.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,28 +21,12 @@ namespace {
 constexpr int kLines = 10000;
 constexpr int kRounds = 25;
 
-const QStringList kPhrases = {
-    u"风吹过山岗的时候，你在远方轻轻唱"_s,
-    u"那年夏天的雨落满了整条街"_s,
-    u"我把思念写进星光里"_s,
-    u"月光洒在窗前的小路上"_s,
-    u"走过的春天还留在心里，不曾老去"_s,
-    u"海浪一遍遍诉说着从前"_s,
-    u"灯火阑珊处，谁还在等候"_s,
-    u"晓风残月，一梦千年"_s,
-};
-
+// One tag a line, eight of the phrases (the chorus line left out).
 QString sheet()
 {
-    QString text;
-    for (int line = 0; line < kLines; ++line) {
-        const int at = line * 347;
-        text += u"[%1:%2.%3]"_s.arg(at / 6000, 2, 10, QLatin1Char('0'))
-                    .arg(at / 100 % 60, 2, 10, QLatin1Char('0'))
-                    .arg(at % 100, 2, 10, QLatin1Char('0'))
-            + kPhrases[line % kPhrases.size()] + u"\r\n"_s;
-    }
-    return text;
+    QStringList lyrics = sheets::phrases().first(9);
+    lyrics.removeAt(7);
+    return sheets::taggedSheet(kLines, 347, sheets::SecondTag::None, lyrics, u"\r\n");
 }
 
 // One save in a fresh process, as the floor is: "export" times the encoding and the write, "write"

@@ -20,7 +20,9 @@ void twoDigits(std::string& out, long value)
     out += char('0' + value % 10);
 }
 
-// The sheet shift_bench gives the sheet box, one "[mm:ss.50]" tag a line, in UTF-8.
+// The lines shift_bench gives the sheet box, sheets::numberedSheet(lines, false) in sheets.h, made
+// here without Qt: one "[mm:ss.50]" tag a line, in UTF-8, LF ends (the sheet box reads CR LF as
+// one line end too). Change both together.
 std::string sheetOf(int lines)
 {
     std::string sheet;
