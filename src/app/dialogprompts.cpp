@@ -43,6 +43,19 @@ QString errorText(const QString& action)
     return u"%1失败。"_s.arg(action);
 }
 
+// A question with two buttons; Escape always holds back, Enter takes the default.
+bool choose(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text, const QString& goAhead,
+            QMessageBox::ButtonRole goAheadRole, const QString& holdBack, bool goAheadIsDefault)
+{
+    QMessageBox box(icon, title, text, QMessageBox::NoButton, parent);
+    QPushButton* goAheadButton = box.addButton(goAhead, goAheadRole);
+    QPushButton* holdBackButton = box.addButton(holdBack, QMessageBox::RejectRole);
+    box.setDefaultButton(goAheadIsDefault ? goAheadButton : holdBackButton);
+    box.setEscapeButton(holdBackButton);
+    box.exec();
+    return box.clickedButton() == goAheadButton;
+}
+
 } // namespace
 
 QStringList DialogPrompts::nameFilters(const QString& filter)
@@ -86,25 +99,13 @@ bool DialogPrompts::dismissMessage(const QString& title)
 bool DialogPrompts::confirm(QWidget* parent, const QString& title, const QString& text, const QString& goAhead,
                             const QString& holdBack)
 {
-    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, parent);
-    QPushButton* goAheadButton = box.addButton(goAhead, QMessageBox::DestructiveRole);
-    QPushButton* holdBackButton = box.addButton(holdBack, QMessageBox::RejectRole);
-    box.setDefaultButton(holdBackButton);
-    box.setEscapeButton(holdBackButton);
-    box.exec();
-    return box.clickedButton() == goAheadButton;
+    return choose(parent, QMessageBox::Warning, title, text, goAhead, QMessageBox::DestructiveRole, holdBack, false);
 }
 
 bool DialogPrompts::ask(QWidget* parent, const QString& title, const QString& text, const QString& goAhead,
                         const QString& holdBack)
 {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
-    QPushButton* goAheadButton = box.addButton(goAhead, QMessageBox::AcceptRole);
-    QPushButton* holdBackButton = box.addButton(holdBack, QMessageBox::RejectRole);
-    box.setDefaultButton(goAheadButton);
-    box.setEscapeButton(holdBackButton);
-    box.exec();
-    return box.clickedButton() == goAheadButton;
+    return choose(parent, QMessageBox::Question, title, text, goAhead, QMessageBox::AcceptRole, holdBack, true);
 }
 
 void DialogPrompts::showError(QWidget* parent, const QString& action, const QString& reason)

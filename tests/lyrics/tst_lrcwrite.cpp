@@ -2,6 +2,7 @@
 #include "common/usererror.h"
 #include "lyrics/lrcfile.h"
 #include "lyrics/systemerrorreason.h"
+#include "support/foldertree.h"
 #include "support/testmain.h"
 
 #include <QDir>
@@ -56,18 +57,6 @@ void createFile(const QString& path, const QByteArray& content)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(file.write(content), content.size());
-}
-
-// Every file and folder below root, so a test can see that nothing was left behind.
-QStringList treeOf(const QString& root)
-{
-    QStringList entries;
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        entries << QDir(root).relativeFilePath(it.next());
-    entries.sort();
-    return entries;
 }
 
 // Root ignores permissions, so the child becomes nobody; a file-size limit binds root too.

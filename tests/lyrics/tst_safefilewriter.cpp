@@ -3,6 +3,7 @@
 #include "common/usererror.h"
 #include "lyrics/lrcfile.h"
 #include "lyrics/safefilewriter.h"
+#include "support/foldertree.h"
 #include "support/scratchmount.h"
 #include "support/testmain.h"
 
@@ -62,17 +63,6 @@ bool createFile(const QString& path, const QByteArray& content)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-QStringList treeOf(const QString& root)
-{
-    QStringList entries;
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        entries << QDir(root).relativeFilePath(it.next());
-    entries.sort();
-    return entries;
 }
 
 // The message of the write's error, or "<written>" when it did not fail.
