@@ -26,13 +26,7 @@ Desktop::~Desktop()
 
 QByteArray Desktop::middle(int width, int height) const
 {
-    XImage* image = XGetImage(m_display, m_root, m_centreX - width / 2, m_centreY - height / 2, width, height,
-                              AllPlanes, ZPixmap);
-    if (!image)
-        return {};
-    QByteArray pixels(image->data, image->bytes_per_line * image->height);
-    XDestroyImage(image);
-    return pixels;
+    return pixels(QRect(m_centreX - width / 2, m_centreY - height / 2, width, height));
 }
 
 std::vector<Desktop::Window> Desktop::windows() const
